@@ -1,0 +1,95 @@
+// AudioTagX: what is known about one song file, as text, and the readers
+// that fill it from MP3 (ID3v1, ID3v1.1, ID3v2.2/2.3/2.4) and MP4 (AAC) files.
+//
+// Every property is UTF-8 text; the empty string means the file gave no value.
+// Readers return a small result code, 0 meaning the file was read completely;
+// they never throw, and a failed read leaves what was stored before it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class BinaryStream;
+
+class AudioTagX {
+public:
+  // Result codes of Read and the format readers.
+  enum Result : int {
+    kDone = 0,
+    kNoSync = 1,              // too short, no MPEG sync, or the frame walk lost it
+    kBadStructure = 2,        // ID3v2: no audio after the tag; MP4: unexpected atoms
+    kUnknownVersion = 4,      // ID3v2 major version other than 2, 3 and 4
+    kCompressedFrame = 5,
+    kFooter = 6,              // ID3v2.4 footer
+    kUnsynchronised = 7,      // tag flag, or ID3v2.4 frame flag
+    kFrameStatusFlags = 9,
+    kGroupedFrame = 10,
+    kEncryptedFrame = 11,
+    kDataLengthIndicator = 12,
+  };
+
+  std::string Version;
+  std::string Album;
+  std::string Artist;
+  std::string Bitrate;     // kbit/s
+  std::string Comments;
+  std::string Genre;
+  std::string Length;      // m:ss
+  std::string LengthSecs;
+  std::string Size;        // bytes
+  std::string SizeMB;      // millions of bytes, "#.##"
+  std::string Title;
+  std::string TotTracks;
+  std::string Track;
+  std::string Year;
+  std::string SampleRate;  // Hz
+  std::string LengthMs;
+  std::string FileType;    // "MP3" or "AAC"
+  std::string Cd;
+  std::string TotCds;
+
+  // Empties the record, except LengthMs, Cd and TotCds.
+  void ClearAllProperties();
+
+  // Reads the song file at path into the record.
+  int Read(const std::string& path);
+
+  // Format readers; Read picks one by the file's first bytes.
+  int Read_id3v1x(const std::string& path);
+  int ReadUntagged(const std::string& path);
+  int Read_id3v22x(const std::string& path);
+  int Read_id3v23x(const std::string& path);
+  int Read_id3v24x(const std::string& path);
+  int Read_AAC(const std::string& path);
+
+  // The MPEG-1 Layer III frame walk: sets Bitrate and SampleRate, or returns 1.
+  int ReadMp3Tag(BinaryStream& stream);
+  static void skipZP(BinaryStream& stream);
+  static bool Tag_id3v1present(BinaryStream& stream);
+
+  // ID3v2 frame readers: each reads the frame at the stream's position and
+  // stores the wanted ones; versions 3 and 4 return a frame flag's code or 0.
+  void TagGetNext_id3v22x(BinaryStream& stream);
+  int TagGetNext_id3v23x(BinaryStream& stream);
+  int TagGetNext_id3v24x(BinaryStream& stream);
+  // count bytes of UTF-16 text behind a byte-order mark, as UTF-8.
+  static std::string ReadUnicode(BinaryStream& stream, int64_t count);
+
+  // Reads one item of an MP4 ilst list.
+  int TagGetNext_AAC(BinaryStream& stream);
+
+  // Value operations.
+  static std::string SecsToTime(int64_t seconds);
+  static std::string msToTime(int64_t milliseconds);
+  static std::string BytesToMB(const std::string& bytes);
+  static std::string LTrimZeros(const std::string& text);
+  static int GetBit(int value, int bit);
+  static int32_t TagSizeGet(uint32_t syncsafe);
+  static std::string TagGetGenre_v1(int64_t number);
+  static std::string TagGetGenre_v2(const std::string& contentType);
+
+private:
+  // Size and duration from the file length, the audio start and the Bitrate
+  // that a successful ReadMp3Tag has set.
+  void SetAudioFigures(BinaryStream& stream, uint32_t audioStart, bool hasId3v1);
+};
