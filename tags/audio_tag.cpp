@@ -38,8 +38,6 @@ std::string AudioTagX::LTrimZeros(const std::string& text) {
   return text;
 }
 
-int AudioTagX::GetBit(int value, int bit) { return value >> bit & 1; }
-
 int32_t AudioTagX::TagSizeGet(uint32_t syncsafe) {
   if (syncsafe & 0x80808080u) return -1;
   uint32_t b0 = syncsafe >> 24, b1 = syncsafe >> 16 & 0x7F, b2 = syncsafe >> 8 & 0x7F,

@@ -69,10 +69,14 @@ public:
 
   // ID3v2 frame readers: each reads the frame at the stream's position and
   // stores the wanted ones; versions 3 and 4 return a frame flag's code or 0.
-  void TagGetNext_id3v22x(BinaryStream& stream);
-  int TagGetNext_id3v23x(BinaryStream& stream);
-  int TagGetNext_id3v24x(BinaryStream& stream);
-  // count bytes of UTF-16 text behind a byte-order mark, as UTF-8.
+  // The stream is left at the next frame header. A wanted frame's data is
+  // taken only up to framesEnd (where the audio begins), so a damaged size
+  // cannot turn audio into text.
+  void TagGetNext_id3v22x(BinaryStream& stream, uint32_t framesEnd = 0xFFFFFFFF);
+  int TagGetNext_id3v23x(BinaryStream& stream, uint32_t framesEnd = 0xFFFFFFFF);
+  int TagGetNext_id3v24x(BinaryStream& stream, uint32_t framesEnd = 0xFFFFFFFF);
+  // count bytes of UTF-16 text behind a byte-order mark, as UTF-8; consumes
+  // exactly count bytes.
   static std::string ReadUnicode(BinaryStream& stream, int64_t count);
 
   // Reads one item of an MP4 ilst list.
@@ -83,12 +87,16 @@ public:
   static std::string msToTime(int64_t milliseconds);
   static std::string BytesToMB(const std::string& bytes);
   static std::string LTrimZeros(const std::string& text);
-  static int GetBit(int value, int bit);
+  static int GetBit(int value, int bit) { return value >> bit & 1; }
   static int32_t TagSizeGet(uint32_t syncsafe);
   static std::string TagGetGenre_v1(int64_t number);
   static std::string TagGetGenre_v2(const std::string& contentType);
 
 private:
+  // What Read_id3v22x, Read_id3v23x and Read_id3v24x share; major (2, 3 or 4)
+  // picks the frame layout and the header flags that count.
+  int ReadId3v2(const std::string& path, int major);
+
   // Size and duration from the file length, the audio start and the Bitrate
   // that a successful ReadMp3Tag has set.
   void SetAudioFigures(BinaryStream& stream, uint32_t audioStart, bool hasId3v1);

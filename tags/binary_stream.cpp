@@ -7,11 +7,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
-constexpr size_t kBufferSize = 16 * 1024;
-constexpr uint64_t kMaxPosition = 0xFFFFFFFFu;
+// The first fill after a seek is small, for the few bytes a header needs;
+// fills that carry on where the last one ended double, so a long forward walk
+// costs a handful of system calls.
+constexpr size_t kFirstFill = 4 * 1024;
+constexpr size_t kLargestFill = 256 * 1024;
+
+// Buffers of closed streams, kept for the next stream of the same thread: a
+// scan opens thousands of files, and a fresh buffer for each would cost the
+// allocator's trips to the system and a page fault for every page touched.
+constexpr size_t kMostSpareBuffers = 4;
+thread_local std::vector<std::unique_ptr<uint8_t[]>> gSpareBuffers;
 
 // pread until count bytes or the end of the file; returns the bytes read, or
 // -1 on an error.
@@ -50,41 +61,57 @@ BinaryStream::BinaryStream(const std::string& path, Mode mode) {
     return;
   }
   fd_ = fd;
-  length_ = static_cast<uint64_t>(info.st_size);
-  buffer_.resize(kBufferSize);
+  length_ = std::min<uint64_t>(static_cast<uint64_t>(info.st_size), kMaxPosition);
 }
 
 BinaryStream::~BinaryStream() {
   if (fd_ < 0) return;
   Flush();
   close(fd_);
-}
-
-uint32_t BinaryStream::Length() const {
-  return static_cast<uint32_t>(std::min(length_, kMaxPosition));
-}
-
-void BinaryStream::SetPosition(int64_t position) {
-  position_ = static_cast<uint64_t>(std::clamp<int64_t>(position, 0, kMaxPosition));
+  if (buffer_ && gSpareBuffers.size() < kMostSpareBuffers) gSpareBuffers.push_back(std::move(buffer_));
 }
 
 void BinaryStream::Advance(int64_t count) {
   SetPosition(static_cast<int64_t>(position_) + count);
 }
 
+void BinaryStream::Reserve() {
+  if (buffer_) return;
+  if (gSpareBuffers.empty()) {
+    buffer_.reset(new uint8_t[kLargestFill]);  // uninitialised: every byte used is read first
+  } else {
+    buffer_ = std::move(gSpareBuffers.back());
+    gSpareBuffers.pop_back();
+  }
+}
+
 void BinaryStream::FillBuffer(uint64_t position) {
   Flush();
-  bufferStart_ = position;
-  ssize_t n = fd_ < 0 ? -1 : ReadAt(fd_, buffer_.data(), buffer_.size(), position);
+  uint64_t end = bufferStart_ + bufferLength_;
+  bool forward = bufferLength_ > 0 && position >= end && position < end + fillSize_;
+  // Fills start on a page boundary, so a header read a few bytes in and the
+  // bytes before it come in one system call.
+  bufferStart_ = position & ~uint64_t{4095};
+  if (position < readAheadEnd_)
+    fillSize_ = static_cast<size_t>(
+        std::clamp<uint64_t>(readAheadEnd_ - bufferStart_, kFirstFill, kLargestFill));
+  else if (readAheadEnd_ != 0)
+    readAheadEnd_ = 0, fillSize_ = kFirstFill;  // past what was announced: start small again
+  else
+    fillSize_ = forward ? std::min(2 * fillSize_, kLargestFill) : kFirstFill;
+  size_t wanted = static_cast<size_t>(
+      std::min<uint64_t>(fillSize_, length_ > bufferStart_ ? length_ - bufferStart_ : 0));
+  Reserve();
+  ssize_t n = fd_ < 0 ? -1 : ReadAt(fd_, buffer_.get(), wanted, bufferStart_);
   bufferLength_ = n < 0 ? 0 : static_cast<size_t>(n);
 }
 
-uint8_t BinaryStream::ReadByte() {
+uint8_t BinaryStream::ReadByteSlow() {
   if (position_ >= length_) {
     Advance(1);
     return 0;
   }
-  if (!InBuffer(position_)) FillBuffer(position_);
+  FillBuffer(position_);
   if (!InBuffer(position_)) {  // the file shrank or could not be read
     Advance(1);
     return 0;
@@ -118,7 +145,7 @@ std::string BinaryStream::Read(int64_t count) {
     if (!InBuffer(at)) break;
     size_t offset = static_cast<size_t>(at - bufferStart_);
     size_t take = std::min(wanted - bytes.size(), bufferLength_ - offset);
-    bytes.append(reinterpret_cast<const char*>(buffer_.data() + offset), take);
+    bytes.append(reinterpret_cast<const char*>(buffer_.get() + offset), take);
     at += take;
   }
   Advance(count);
@@ -150,15 +177,17 @@ void BinaryStream::Write(std::string_view bytes) {
     // The buffer holds the file's bytes from bufferStart_ on; a write may
     // change them or extend them, as long as it stays contiguous.
     bool contiguous = position_ >= bufferStart_ && position_ <= bufferStart_ + bufferLength_ &&
-                      position_ < bufferStart_ + buffer_.size();
+                      position_ < bufferStart_ + kLargestFill;
     if (!contiguous) {
       Flush();
+      Reserve();
       bufferStart_ = position_;
       bufferLength_ = 0;
+      fillSize_ = 0;  // what the buffer holds now was not read as a fill
     }
     size_t offset = static_cast<size_t>(position_ - bufferStart_);
-    size_t take = std::min(bytes.size() - done, buffer_.size() - offset);
-    std::memcpy(buffer_.data() + offset, bytes.data() + done, take);
+    size_t take = std::min(bytes.size() - done, kLargestFill - offset);
+    std::memcpy(buffer_.get() + offset, bytes.data() + done, take);
     if (dirtyBegin_ >= dirtyEnd_) {
       dirtyBegin_ = offset;
       dirtyEnd_ = offset + take;
@@ -175,7 +204,7 @@ void BinaryStream::Write(std::string_view bytes) {
 
 bool BinaryStream::Flush() {
   if (dirtyBegin_ < dirtyEnd_) {
-    if (!WriteAt(fd_, buffer_.data() + dirtyBegin_, dirtyEnd_ - dirtyBegin_,
+    if (!WriteAt(fd_, buffer_.get() + dirtyBegin_, dirtyEnd_ - dirtyBegin_,
                  bufferStart_ + dirtyBegin_))
       failed_ = true;
     dirtyBegin_ = dirtyEnd_ = 0;

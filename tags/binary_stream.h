@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 class BinaryStream {
 public:
@@ -27,18 +27,29 @@ public:
   // False when the file could not be opened, or is not a regular file.
   bool IsOpen() const { return fd_ >= 0; }
 
-  uint32_t Length() const;
+  uint32_t Length() const { return static_cast<uint32_t>(length_); }
   uint32_t Position() const { return static_cast<uint32_t>(position_); }
   // Clamped to 0 .. 0xFFFFFFFF.
-  void SetPosition(int64_t position);
+  void SetPosition(int64_t position) {
+    position_ = position < 0 ? 0 : position > kMaxPosition ? kMaxPosition : static_cast<uint64_t>(position);
+  }
   bool AtEnd() const { return position_ >= length_; }
 
-  uint8_t ReadByte();
+  uint8_t ReadByte() {
+    // Inline for the common case: the byte is in the buffer.
+    if (position_ >= bufferStart_ && position_ < bufferStart_ + bufferLength_ && position_ < length_)
+      return buffer_[position_++ - bufferStart_];
+    return ReadByteSlow();
+  }
   uint16_t ReadUInt16();
   uint32_t ReadUInt32();
   // Reads count bytes, or the bytes up to the end; a count of zero or less
   // reads nothing. The position moves by count either way.
   std::string Read(int64_t count);
+
+  // Tells the stream that about count bytes from the position on will be
+  // read, so that it fetches them in as few system calls as it can.
+  void ReadAhead(uint32_t count) { readAheadEnd_ = position_ + count; }
 
   void WriteByte(uint8_t value);
   void WriteUInt16(uint16_t value);
@@ -52,21 +63,27 @@ public:
   bool Failed() const { return failed_; }
 
 private:
+  static constexpr int64_t kMaxPosition = 0xFFFFFFFF;
+
   bool InBuffer(uint64_t position) const {
     return position >= bufferStart_ && position < bufferStart_ + bufferLength_;
   }
+  uint8_t ReadByteSlow();
+  void Reserve();
   void FillBuffer(uint64_t position);
   void Advance(int64_t count);
 
   int fd_ = -1;
   bool writable_ = false;
   bool failed_ = false;
-  uint64_t length_ = 0;
+  uint64_t length_ = 0;  // at most 0xFFFFFFFF
   uint64_t position_ = 0;
 
-  std::vector<uint8_t> buffer_;
+  std::unique_ptr<uint8_t[]> buffer_;  // taken on the first fill or write
   uint64_t bufferStart_ = 0;
   size_t bufferLength_ = 0;  // valid bytes in buffer_
+  size_t fillSize_ = 0;      // bytes the last fill asked for
+  uint64_t readAheadEnd_ = 0;
   size_t dirtyBegin_ = 0;    // written bytes not yet in the file, if begin < end
   size_t dirtyEnd_ = 0;
 };

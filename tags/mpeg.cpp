@@ -51,7 +51,9 @@ int AudioTagX::ReadMp3Tag(BinaryStream& stream) {
     if (kSampleRates[sampleRateIndex] != 0) sampleRate = kSampleRates[sampleRateIndex];
     // A first frame with the reserved sample-rate index has no length.
     if (sampleRate == 0) return kNoSync;
-    stream.SetPosition(frameStart + 144 * bitrate / sampleRate + padding);
+    int64_t frameLength = 144 * bitrate / sampleRate + padding;
+    if (frames == 0) stream.ReadAhead(static_cast<uint32_t>(kMostFramesWalked * (frameLength + 1)));
+    stream.SetPosition(frameStart + frameLength);
     ++frames;
     bitrateSum += bitrate;
     sampleRateSum += sampleRate;
