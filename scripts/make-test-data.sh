@@ -4,7 +4,8 @@
 # The files are committed; run this again only to change them.
 #   apt-get install -y ffmpeg lame python3-mutagen
 set -euo pipefail
-cd "$(dirname "$0")/../tests/data"
+scripts=$(cd "$(dirname "$0")" && pwd)
+cd "$scripts/../tests/data"
 
 # A mono sine at 44100 Hz; 32 kbit/s keeps the files small.
 tone() {  # seconds output.wav
@@ -47,3 +48,81 @@ tags.save(sys.argv[1], v1=2, v2_version=3)
 from mutagen.id3 import delete
 delete(sys.argv[1], delete_v1=False, delete_v2=True)
 PY
+
+# --- ID3v2 ---
+# ffmpeg writes the text frames (UTF-16 for non-ASCII text in ID3v2.3, UTF-8
+# in ID3v2.4) but puts the comment in a TXXX frame; mutagen swaps it for a
+# COMM frame.
+for v in 3 4; do
+  mp3 "$work/short.wav" "id3v2_$v.mp3" -id3v2_version "$v" \
+    -metadata title="Café Ünïcode" -metadata artist="The Testers" -metadata album="Fixtures" \
+    -metadata date=2005 -metadata genre=Rock -metadata track=5/12 -metadata comment=unused
+  /usr/bin/python3 - "id3v2_$v.mp3" "$v" <<'PY'
+import sys
+from mutagen.id3 import ID3, COMM
+path, version = sys.argv[1], int(sys.argv[2])
+tags = ID3(path)
+tags.delall("TXXX")
+tags.add(COMM(encoding=1 if version == 3 else 3, lang="eng", desc="", text="A fine comment"))
+if version == 3:
+    tags.update_to_v23()
+tags.save(path, v2_version=version)
+PY
+done
+# What today's taggers also write: UTF-16 and UTF-8 text, a comment with a
+# description, a picture ahead of the title, an extended header, padding.
+# mutagen writes the frames; the picture is moved to the front and an empty
+# extended header put in by hand, which mutagen cannot do.
+mp3 "$work/short.wav" "$work/plain.mp3" -id3v2_version 0
+for v in 3 4; do
+  cp "$work/plain.mp3" "id3v2_${v}_extras.mp3"
+  /usr/bin/python3 - "id3v2_${v}_extras.mp3" "$v" <<'PY'
+import struct, sys
+from mutagen.id3 import ID3, APIC, COMM, TALB, TCON, TIT2, TPE1, TRCK, TYER, TDRC
+path, version = sys.argv[1], int(sys.argv[2])
+tags = ID3()
+picture = bytes(i * 7 % 251 for i in range(3000))
+tags.add(APIC(encoding=0, mime="image/png", type=3, desc="", data=picture))
+if version == 3:
+    tags.add(TIT2(encoding=1, text="Grüße \U0001F3B5"))
+    tags.add(TPE1(encoding=1, text="Ærø Quartet"))
+    tags.add(TALB(encoding=0, text="Café Sessions"))
+    tags.add(TYER(encoding=0, text="1999"))
+    tags.add(TCON(encoding=0, text="(13)"))
+    tags.add(TRCK(encoding=0, text="7/9"))
+    tags.add(COMM(encoding=1, lang="eng", desc="Notes", text="Recorded live"))
+else:
+    tags.add(TIT2(encoding=2, text="Grüße \U0001F3B5"))
+    tags.add(TPE1(encoding=1, text="Ærø Quartet"))
+    tags.add(TALB(encoding=3, text="Café Sessions"))
+    tags.add(TDRC(encoding=3, text="2004-05-12"))
+    tags.add(TCON(encoding=3, text="Jazz"))
+    tags.add(TRCK(encoding=3, text="7/9"))
+    tags.add(COMM(encoding=3, lang="eng", desc="Notes", text="Recorded live"))
+tags.save(path, v2_version=version)
+
+def syncsafe(n):
+    return bytes((n >> s) & 0x7F for s in (21, 14, 7, 0))
+
+def unsyncsafe(b):
+    return b[0] << 21 | b[1] << 14 | b[2] << 7 | b[3]
+
+data = open(path, "rb").read()
+size = unsyncsafe(data[6:10])
+body, audio = data[10:10 + size], data[10 + size:]
+frames, at = [], 0
+while at + 10 <= len(body) and body[at:at + 4] != b"\0\0\0\0":
+    n = struct.unpack(">I", body[at + 4:at + 8])[0] if version == 3 else unsyncsafe(body[at + 4:at + 8])
+    frames.append(body[at:at + 10 + n])
+    at += 10 + n
+padding = body[at:]
+frames.sort(key=lambda f: f[:4] != b"APIC")
+if version == 3:
+    extended = struct.pack(">IHI", 6, 0, 0)        # size without itself, flags, padding size
+else:
+    extended = syncsafe(6) + bytes([1, 0])         # size with itself, one flag byte, no flags
+body = extended + b"".join(frames) + padding
+header = data[:5] + bytes([data[5] | 0x40]) + syncsafe(len(body))
+open(path, "wb").write(header + body + audio)
+PY
+done
