@@ -49,6 +49,47 @@ from mutagen.id3 import delete
 delete(sys.argv[1], delete_v1=False, delete_v2=True)
 PY
 
+# --- MP4 ---
+# AAC in an iPod-style MP4: moov before mdat (+faststart) and no edit list, so
+# the track is the plain one the reader walks.
+m4a() {  # input.wav output.m4a [ffmpeg options...]
+  local in=$1 out=$2
+  shift 2
+  ffmpeg -nostdin -loglevel error -y -i "$in" -c:a aac -b:a 32k -fflags +bitexact -flags:a +bitexact \
+    -movflags +faststart -use_editlist 0 "$@" -f ipod "$out"
+}
+# ffmpeg puts sgpd and sbgp after stco, where iPod songs have stco last.
+classic_m4a() { /usr/bin/python3 "$scripts/classic-m4a.py" "$@"; }  # file.m4a [--check]
+
+# Every item ffmpeg writes: the text items, track 3 of 12 and a comment.
+m4a "$work/short.wav" aac_ffmpeg.m4a -metadata title="Morning Light" -metadata artist="The Testers" \
+  -metadata album="Fixtures" -metadata date=2003 -metadata genre=Rock -metadata track=3/12 \
+  -metadata comment="made by ffmpeg"
+classic_m4a aac_ffmpeg.m4a
+# Tagged by mutagen instead: UTF-8 text with non-ASCII letters, and items the
+# reader passes over (disc number, compilation flag, cover art). mutagen keeps
+# the classic layout and pads meta with a free atom after ilst; the check
+# below fails if a later mutagen stops doing so.
+m4a "$work/short.wav" aac_mutagen.m4a -map_metadata -1
+classic_m4a aac_mutagen.m4a
+/usr/bin/python3 - aac_mutagen.m4a <<'PY'
+import sys
+from mutagen.mp4 import MP4, MP4Cover
+song = MP4(sys.argv[1])
+song["\xa9nam"] = "Café Noir"
+song["\xa9ART"] = "Björk Ålund"
+song["\xa9alb"] = "Über Straße"
+song["\xa9day"] = "2004"
+song["\xa9gen"] = "Jazz"
+song["\xa9cmt"] = "retagged by mutagen"
+song["trkn"] = [(5, 9)]
+song["disk"] = [(1, 2)]
+song["cpil"] = True
+song["covr"] = [MP4Cover(b"\x89PNG\r\n\x1a\n" + bytes(24), MP4Cover.FORMAT_PNG)]
+song.save()
+PY
+classic_m4a aac_mutagen.m4a --check
+
 # --- ID3v2 ---
 # ffmpeg writes the text frames (UTF-16 for non-ASCII text in ID3v2.3, UTF-8
 # in ID3v2.4) but puts the comment in a TXXX frame; mutagen swaps it for a
