@@ -13,7 +13,7 @@ class BinaryStream;
 
 class AudioTagX {
 public:
-  // Result codes of Read and the format readers.
+  // Result codes of Read and Write, and of the format readers and writers.
   enum Result : int {
     kDone = 0,
     kNoSync = 1,              // too short, no MPEG sync, or the frame walk lost it
@@ -26,6 +26,11 @@ public:
     kGroupedFrame = 10,
     kEncryptedFrame = 11,
     kDataLengthIndicator = 12,
+    // Writers only.
+    kNotReadable = 3,         // Convert_id3v1, Remove_id3v1: Read did not give 0
+    kExperimentalTag = 8,     // ID3v2.3/2.4 tag with the experimental flag
+    kWriteFailed = 13,        // an I/O error; the file is as it was
+    kTagNotWritable = 14,     // a tag of 2^28 bytes or more, or with an extended header
   };
 
   std::string Version;

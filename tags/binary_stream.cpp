@@ -38,7 +38,18 @@ ssize_t ReadAt(int fd, uint8_t* into, size_t count, uint64_t offset) {
   return static_cast<ssize_t>(done);
 }
 
+// Bytes left before writes fail on purpose; negative when they do not.
+thread_local int64_t gWritesLeftForTesting = -1;
+
 bool WriteAt(int fd, const uint8_t* from, size_t count, uint64_t offset) {
+  if (gWritesLeftForTesting >= 0) {
+    if (static_cast<uint64_t>(gWritesLeftForTesting) < count) {
+      gWritesLeftForTesting = 0;
+      errno = EIO;
+      return false;
+    }
+    gWritesLeftForTesting -= static_cast<int64_t>(count);
+  }
   size_t done = 0;
   while (done < count) {
     ssize_t n = pwrite(fd, from + done, count - done, static_cast<off_t>(offset + done));
@@ -178,9 +189,9 @@ void BinaryStream::Write(std::string_view bytes) {
     // change them or extend them, as long as it stays contiguous.
     bool contiguous = position_ >= bufferStart_ && position_ <= bufferStart_ + bufferLength_ &&
                       position_ < bufferStart_ + kLargestFill;
+    Reserve();
     if (!contiguous) {
       Flush();
-      Reserve();
       bufferStart_ = position_;
       bufferLength_ = 0;
       fillSize_ = 0;  // what the buffer holds now was not read as a fill
@@ -201,6 +212,8 @@ void BinaryStream::Write(std::string_view bytes) {
     length_ = std::max(length_, position_);
   }
 }
+
+void BinaryStream::FailWritesAfterForTesting(int64_t bytes) { gWritesLeftForTesting = bytes; }
 
 bool BinaryStream::Flush() {
   if (dirtyBegin_ < dirtyEnd_) {

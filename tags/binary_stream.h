@@ -62,6 +62,11 @@ public:
   bool Sync();
   bool Failed() const { return failed_; }
 
+  // For tests of what a failing disk does: after bytes more bytes written to
+  // files by this thread's streams, every write fails. A negative value ends
+  // that.
+  static void FailWritesAfterForTesting(int64_t bytes);
+
 private:
   static constexpr int64_t kMaxPosition = 0xFFFFFFFF;
 
