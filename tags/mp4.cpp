@@ -12,86 +12,21 @@
 
 #include "audio_tag.h"
 #include "binary_stream.h"
+#include "mp4_atoms.h"
 #include "text.h"
 
 namespace {
 
-constexpr int64_t kAtomHeaderSize = 8;
-// size, type, class and locale
-constexpr int64_t kDataHeaderSize = 16;
-
-struct AtomHeader {
-  int64_t start = 0;
-  uint32_t size = 0;
-  std::string type;
-  int64_t End() const { return start + size; }
-};
-
-void Skip(BinaryStream& stream, int64_t count) {
-  stream.SetPosition(int64_t{stream.Position()} + count);
-}
-
-AtomHeader ReadAtomHeader(BinaryStream& stream, int64_t position) {
-  stream.SetPosition(position);
-  AtomHeader atom;
-  atom.start = position;
-  atom.size = stream.ReadUInt32();
-  atom.type = stream.Read(4);
-  return atom;
-}
-
-// A size of 0 (the atom runs to the end of the file) or 1 (a 64-bit size
-// follows) is not supported, and anything else below 8 cannot hold its own
-// header: a walk that took such a size would not move on.
-bool UsableSize(uint32_t size) { return size >= kAtomHeaderSize; }
-
-// Where the walk goes after an atom of the fixed path.
-enum class Next {
-  Descend,          // its first child follows its header
-  DescendFullAtom,  // as Descend, after 4 bytes of version and flags
-  StepOver,         // the next atom begins at its end
-};
-
-struct PathStep {
-  std::string_view type;
-  Next next;
-};
-
-// The one layout the reader accepts, from moov down to ilst: mvhd first in
-// moov, then one track whose containers end where their last listed child
-// ends, then udta, with meta first in it and hdlr then ilst in meta.
-constexpr PathStep kPath[] = {
-    {"moov", Next::Descend},
-    {"mvhd", Next::StepOver},
-    {"trak", Next::Descend},
-    {"tkhd", Next::StepOver},
-    {"mdia", Next::Descend},
-    {"mdhd", Next::StepOver},
-    {"hdlr", Next::StepOver},
-    {"minf", Next::Descend},
-    {"smhd", Next::StepOver},
-    {"dinf", Next::Descend},
-    {"dref", Next::StepOver},
-    {"stbl", Next::Descend},
-    {"stsd", Next::StepOver},
-    {"stts", Next::StepOver},
-    {"stsc", Next::StepOver},
-    {"stsz", Next::StepOver},
-    {"stco", Next::StepOver},
-    {"udta", Next::Descend},
-    {"meta", Next::DescendFullAtom},
-    {"hdlr", Next::StepOver},
-    {"ilst", Next::Descend},
-};
-
-int64_t NextPosition(const AtomHeader& atom, Next next) {
-  switch (next) {
-    case Next::Descend: return atom.start + kAtomHeaderSize;
-    case Next::DescendFullAtom: return atom.start + kAtomHeaderSize + 4;
-    case Next::StepOver: break;
-  }
-  return atom.End();
-}
+using mp4::AtomHeader;
+using mp4::kAtomHeaderSize;
+using mp4::kDataHeaderSize;
+using mp4::kPath;
+using mp4::NextPosition;
+using mp4::PathStep;
+using mp4::ReadAtomHeader;
+using mp4::ReadMediaTimescale;
+using mp4::Skip;
+using mp4::UsableSize;
 
 struct MovieTimes {
   uint32_t timescale = 0;  // units per second
@@ -114,16 +49,6 @@ MovieTimes ReadMovieHeader(BinaryStream& stream, const AtomHeader& mvhd) {
     times.duration = stream.ReadUInt32();
   }
   return times;
-}
-
-// mdhd after its header: version and flags, creation and modification times
-// (64-bit in version 1), then the media timescale.
-uint32_t ReadMediaTimescale(BinaryStream& stream, const AtomHeader& mdhd) {
-  stream.SetPosition(mdhd.start + kAtomHeaderSize);
-  bool version1 = stream.ReadByte() == 1;
-  Skip(stream, 3);                  // flags
-  Skip(stream, version1 ? 16 : 8);  // creation and modification times
-  return stream.ReadUInt32();
 }
 
 struct DataAtom {
