@@ -87,6 +87,31 @@ public:
   // Reads one item of an MP4 ilst list.
   int TagGetNext_AAC(BinaryStream& stream);
 
+  // Stores Album, Artist, Comments, Title, Genre, Track with TotTracks, and
+  // Year in the ilst list of an MP4 (AAC) file, and sets SampleRate. Returns
+  // 0; 2 when the file lacks the atom path down to ilst or a media data atom
+  // after it, or its atoms cannot be followed; kTagNotWritable for a track
+  // number or count outside 0 to 65,535, or a file that would pass 4 GiB;
+  // kWriteFailed. On any code but 0 the file is as it was.
+  int Write_AAC(const std::string& path);
+  // The payload of the first free atom after the ilst items, less the
+  // estimated size of the new items; leaves the stream at that atom's start.
+  int64_t TagAvailableSpace2(BinaryStream& stream);
+  // The new ilst items, built from the items between the stream's position
+  // and end (the end of ilst).
+  std::string TagSet_ACC(BinaryStream& stream, uint32_t end);
+  // Walk the atom path from the top of the file to the named atom: its size,
+  // with the stream just after its header (for ilst, at its first item), or
+  // -2 when the path differs.
+  static int64_t Find_AAC_mdhd(BinaryStream& stream);
+  static int64_t Find_AAC_udta(BinaryStream& stream);
+  static int64_t Find_AAC_ilst(BinaryStream& stream);
+  // From the first ilst item on, atom by atom, the first free atom before the
+  // media data: its size, with the stream just after its header; -2 without
+  // ilst, when mdat comes first (the stream just after mdat's header), or at
+  // the end of the file.
+  static int64_t Find_AAC_free(BinaryStream& stream);
+
   // Value operations.
   static std::string SecsToTime(int64_t seconds);
   static std::string msToTime(int64_t milliseconds);
