@@ -229,9 +229,17 @@ std::string RebuildItem(BinaryStream& stream, const AtomHeader& item, const std:
 
 }  // namespace
 
-int64_t AudioTagX::Find_AAC_mdhd(BinaryStream& stream) { return FindOnPath(stream, mp4::kMdhdStep); }
-int64_t AudioTagX::Find_AAC_udta(BinaryStream& stream) { return FindOnPath(stream, mp4::kUdtaStep); }
-int64_t AudioTagX::Find_AAC_ilst(BinaryStream& stream) { return FindOnPath(stream, mp4::kIlstStep); }
+int64_t AudioTagX::Find_AAC_mdhd(BinaryStream& stream) {
+  return FindOnPath(stream, mp4::kMdhdStep);
+}
+
+int64_t AudioTagX::Find_AAC_udta(BinaryStream& stream) {
+  return FindOnPath(stream, mp4::kUdtaStep);
+}
+
+int64_t AudioTagX::Find_AAC_ilst(BinaryStream& stream) {
+  return FindOnPath(stream, mp4::kIlstStep);
+}
 
 int64_t AudioTagX::Find_AAC_free(BinaryStream& stream) {
   if (Find_AAC_ilst(stream) < 0) return -2;
@@ -317,7 +325,8 @@ int AudioTagX::Write_AAC(const std::string& path) {
     // The room the estimate asks for, a new free atom's header when there
     // was none, and 500 bytes more; or more, when the real items are longer
     // than estimated.
-    int64_t estimated = available < 1 ? -available + kExtraRoom + (freeFound ? 0 : kAtomHeaderSize) : 0;
+    int64_t estimated = 0;
+    if (available < 1) estimated = -available + kExtraRoom + (freeFound ? 0 : kAtomHeaderSize);
     growth = std::max(estimated, keptSize + kAtomHeaderSize - room + kExtraRoom);
   }
   if (int64_t{stream.Length()} + growth > kLargestFile) return kTagNotWritable;

@@ -44,7 +44,8 @@ struct Found {
 };
 
 bool IsContainer(std::string_view type) {
-  for (std::string_view c : {"moov", "trak", "mdia", "minf", "dinf", "stbl", "udta", "meta", "ilst"})
+  for (std::string_view c :
+       {"moov", "trak", "mdia", "minf", "dinf", "stbl", "udta", "meta", "ilst"})
     if (type == c) return true;
   return false;
 }
@@ -190,7 +191,8 @@ TEST_F(Mp4WriterTest, RewritesInPlaceWhenTheItemsFit) {
     EXPECT_EQ(ChunksIntoMediaData(after), ChunksIntoMediaData(before));
     EXPECT_EQ(IlstBody(after), Item(kName, 1, "Yesterday") + kCover);
     // One free atom from the end of ilst to mdat, inside meta.
-    size_t freeSize = before.size() - 64 - 8 - Locate(after, {"moov", "udta", "meta", "ilst"}).End();
+    size_t mdat = before.size() - 64 - 8;
+    size_t freeSize = mdat - Locate(after, {"moov", "udta", "meta", "ilst"}).End();
     EXPECT_EQ(AfterIlst(after), Atom("free", Zeros(freeSize - 8)));
     EXPECT_EQ(Locate(after, {"moov"}).End(), Locate(after, {"mdat"}).start);
     EXPECT_EQ(SizeFaults(after), "");
@@ -241,7 +243,8 @@ TEST_F(Mp4WriterTest, ItemsFollowTheRecord) {
        Item("trkn", 0, Be32(3) + Be32(0)) + kCover},
       {"a count without a track writes no track item", TrackItem(1, 2),
        [](AudioTagX& t) { t.TotTracks = "12"; }, ""},
-      {"UTF-8, less one terminator", "", [](AudioTagX& t) { t.Title = std::string("Caf\xC3\xA9\0", 6); },
+      {"UTF-8, less one terminator", "",
+       [](AudioTagX& t) { t.Title = std::string("Caf\xC3\xA9\0", 6); },
        Item(kName, 1, "Caf\xC3\xA9")},
       {"free atoms among the items go", Atom("free", Zeros(30)) + kCover, [](AudioTagX&) {},
        kCover},
