@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class BinaryStream;
 
@@ -122,6 +123,54 @@ public:
   static std::string TagGetGenre_v1(int64_t number);
   static std::string TagGetGenre_v2(const std::string& contentType);
 
+  // Stores the record's Album, Artist, Comments, Title, Genre, Track with
+  // TotTracks, and Year into the song file at path: an ID3v2.2/2.3/2.4 tag is
+  // rewritten, an untagged MP3 file gets an ID3v2.3 tag, an MP4 file its
+  // ilst items. Normalises Track, TotTracks and Year first (ChkValue; a year
+  // outside 1000 to 2100 is dropped), and the record keeps them so. Every
+  // refusal is decided before a byte is written; a write that changes the
+  // file's length writes a new file beside the old one and renames it over
+  // it, so that a failure leaves the old file (kWriteFailed).
+  int Write(const std::string& path);
+  // The text when it is a whole number written the canonical way (7, 2004),
+  // otherwise the empty text (07, 7/12, 2004-05-06, 0).
+  static std::string ChkValue(const std::string& text);
+
+  // ID3v2 writers for a file whose tag has that major version. The frames of
+  // the seven fields are replaced where they stood (a field left empty loses
+  // its frame, except TALB in version 4), missing ones come after the other
+  // frames, and every other frame keeps its bytes and its place. The tag is
+  // rewritten in place when the new frames fit before its end, and otherwise
+  // grows by what is missing plus 500 bytes of padding.
+  int Write_id3v22x(const std::string& path);
+  int Write_id3v23x(const std::string& path);
+  int Write_id3v24x(const std::string& path);
+  // Puts an ID3v2.3 tag holding the record's fields in front of an MPEG-1
+  // Layer III file that has none.
+  int Write_new_id3v23(const std::string& path);
+
+  // The header and frames of the new tag: tag holds the file's bytes from 0 to
+  // the tag's end, framesEnd is where its frames end. At least framesEnd
+  // bytes long, the part beyond the frames zero.
+  std::string TagSet_id3v22x(std::string_view tag, uint32_t framesEnd) const;
+  std::string TagSet_id3v23x(std::string_view tag, uint32_t framesEnd) const;
+  std::string TagSet_id3v24x(std::string_view tag, uint32_t framesEnd) const;
+  // The tag's padding minus an estimate of the new frames' size, from the
+  // fields' character counts: the tag must grow when it is 0 or less.
+  int64_t TagAvailableSpace(std::string_view tag, int major) const;
+  // The bytes from the first frame of size 0 (or one that is not valid) to
+  // the end of tag; 0 when the frames fill the tag.
+  static int64_t CountZeroPadding(std::string_view tag, int major);
+  // The syncsafe form of a size below 2^28, as TagSizeGet reads it.
+  static uint32_t TagSizeSet(uint32_t size);
+
+  // For an MP3 file whose only tag is an ID3v1 tag: Convert_id3v1 writes its
+  // fields into a new ID3v2.3 tag (the ID3v1 tag stays), Remove_id3v1 blanks
+  // everything after its "TAG". Both do nothing and give 0 for other files,
+  // and kNotReadable when Read does not give 0.
+  int Convert_id3v1(const std::string& path);
+  int Remove_id3v1(const std::string& path);
+
 private:
   // What Read_id3v22x, Read_id3v23x and Read_id3v24x share; major (2, 3 or 4)
   // picks the frame layout and the header flags that count.
@@ -130,4 +179,14 @@ private:
   // Size and duration from the file length, the audio start and the Bitrate
   // that a successful ReadMp3Tag has set.
   void SetAudioFigures(BinaryStream& stream, uint32_t audioStart, bool hasId3v1);
+
+  // What Write_id3v22x, Write_id3v23x and Write_id3v24x share.
+  int WriteId3v2(const std::string& path, int major);
+  std::string TagSetId3v2(std::string_view tag, uint32_t framesEnd, int major) const;
+  // The bytes that take the place of tag (the file's bytes before the audio):
+  // as long as tag when the record's frames fit in it, else the grown tag
+  // with its new size in the header.
+  int ComposeId3v2(std::string_view tag, int major, std::string& composed) const;
+  // The room check's estimate of the new frames' size.
+  int64_t EstimatedFramesSize(int major) const;
 };

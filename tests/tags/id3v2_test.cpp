@@ -18,20 +18,12 @@ using namespace testfiles;
 
 namespace {
 
-// A frame of the given major version; status and format flags only exist in
-// versions 3 and 4.
 std::string Frame(int major, const std::string& id, const std::string& body, uint8_t status = 0,
                   uint8_t format = 0) {
-  if (major == 2) return id + Be24(static_cast<uint32_t>(body.size())) + body;
-  auto size = static_cast<uint32_t>(body.size());
-  return id + (major == 3 ? Be32(size) : Syncsafe(size)) + static_cast<char>(status) +
-         static_cast<char>(format) + body;
+  return Id3v2Frame(major, id, body, status, format);
 }
-
-// A tag header and its frames; the declared size includes the padding.
 std::string Tag(int major, const std::string& frames, size_t padding = 0, uint8_t flags = 0) {
-  return "ID3"s + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
-         Syncsafe(static_cast<uint32_t>(frames.size() + padding)) + frames + Zeros(padding);
+  return Id3v2Tag(major, frames, padding, flags);
 }
 
 // The audio after every hand-built tag: 20 frames at 128 kbit/s, 44100 Hz.

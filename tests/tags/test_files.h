@@ -2,11 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testfiles {
@@ -59,6 +62,44 @@ inline std::string Id3v1Tag(std::string_view title, std::string_view artist,
   };
   return "TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
          field(comment30, 30) + std::string(1, static_cast<char>(genre));
+}
+
+// An ID3v2 frame of the given major version; status and format flags only
+// exist in versions 3 and 4.
+inline std::string Id3v2Frame(int major, const std::string& id, const std::string& body,
+                              uint8_t status = 0, uint8_t format = 0) {
+  if (major == 2) return id + Be24(static_cast<uint32_t>(body.size())) + body;
+  auto size = static_cast<uint32_t>(body.size());
+  return id + (major == 3 ? Be32(size) : Syncsafe(size)) + static_cast<char>(status) +
+         static_cast<char>(format) + body;
+}
+
+// An ID3v2 tag header and its frames; the declared size includes the padding.
+inline std::string Id3v2Tag(int major, const std::string& frames, size_t padding = 0,
+                            uint8_t flags = 0) {
+  return std::string("ID3") + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
+         Syncsafe(static_cast<uint32_t>(frames.size() + padding)) + frames + Zeros(padding);
+}
+
+inline std::string FileContents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// Runs a shell command and gives its exit status and standard output.
+struct CommandRun {
+  int status;
+  std::string out;
+};
+inline CommandRun RunCommand(const std::string& command) {
+  CommandRun run{-1, {}};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char chunk[4096];
+  while (size_t n = fread(chunk, 1, sizeof chunk, pipe)) run.out.append(chunk, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
 }
 
 // Files written here live in one folder per test process and go with it.
