@@ -167,3 +167,44 @@ header = data[:5] + bytes([data[5] | 0x40]) + syncsafe(len(body))
 open(path, "wb").write(header + body + audio)
 PY
 done
+
+# ID3v2.2, which mutagen reads but no longer writes, built by hand: ISO-8859-1
+# and UTF-16 text, a comment, a picture ahead of the title, and padding.
+/usr/bin/python3 - "$work/plain.mp3" id3v2_2.mp3 <<'PY'
+import struct, sys, zlib
+source, out = sys.argv[1], sys.argv[2]
+
+def png(width, height):  # a real picture, so that players and ffmpeg accept it
+    rows = b"".join(b"\0" + bytes((x * 8 + y * 4) % 256 for x in range(width) for _ in range(3))
+                    for y in range(height))
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+def frame(name, body):
+    return name.encode() + len(body).to_bytes(3, "big") + body
+
+def latin1(text):
+    return b"\0" + text.encode("latin-1") + b"\0"
+
+def utf16(text):
+    return b"\1\xff\xfe" + text.encode("utf-16-le") + b"\0\0"
+
+def syncsafe(n):
+    return bytes((n >> s) & 0x7F for s in (21, 14, 7, 0))
+
+frames = b"".join([
+    frame("PIC", b"\0PNG\x03\0" + png(32, 32)),
+    frame("TT2", utf16("Grüße \u266a")),
+    frame("TP1", latin1("Ærø Quartet")),
+    frame("TAL", latin1("Café Sessions")),
+    frame("TYE", latin1("1999")),
+    frame("TCO", latin1("(13)")),
+    frame("TRK", latin1("7/9")),
+    frame("COM", b"\0eng\0" + "Recorded live".encode("latin-1") + b"\0"),
+])
+padding = bytes(300)
+tag = b"ID3\x02\x00\x00" + syncsafe(len(frames) + len(padding)) + frames + padding
+open(out, "wb").write(tag + open(source, "rb").read())
+PY
