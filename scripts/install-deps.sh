@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh run|test
 set -euo pipefail
 build=(cmake ninja-build g++ qt6-base-dev)
-tests=(libgtest-dev clang)
+tests=(libgtest-dev clang ffmpeg python3-mutagen)
 case "${1:-}" in
   run) packages=("${build[@]}") ;;
   test) packages=("${build[@]}" "${tests[@]}") ;;

@@ -107,4 +107,104 @@ TEST(Inspector, HelpSaysWhatItDoes) {
   ToolRun run = Inspector("--help");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("Usage: songhaul-tag FILE"), std::string::npos);
+  for (const char* verb : {"songhaul-tag set FILE", "songhaul-tag convert-id3v1 FILE", "songhaul-tag remove-id3v1 FILE"})
+    EXPECT_NE(run.out.find(verb), std::string::npos) << verb;
+}
+
+// --- The writing verbs ---
+
+namespace {
+
+// A copy of a sample song to write into, and what the tool says on stderr.
+struct WriteRun {
+  ToolRun run;
+  std::string err;
+};
+
+WriteRun InspectorWriting(TempFiles& files, const std::string& arguments) {
+  WriteRun result{Inspector(arguments + " 2>" + files.Path("err.txt")), {}};
+  result.err = FileContents(files.Path("err.txt"));
+  return result;
+}
+
+}  // namespace
+
+TEST(Inspector, SetWritesTheFieldsAndPrintsWhatTheFileHoldsNow) {
+  TempFiles files;
+  std::string path = files.Write(FileContents(DataFile("id3v2_3.mp3")), "song.mp3");
+  WriteRun write = InspectorWriting(
+      files, "set " + path + " --title 'Neue Grüße' --artist '' --year 1999 --track 2 --total 10 --comment c");
+  EXPECT_EQ(write.run.status, 0) << write.err;
+  std::vector<std::string> lines = Lines(write.run.out);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("\"result\": 0,"), std::string::npos) << lines[0];
+  for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+           {"Title", "Neue Grüße"}, {"Artist", ""}, {"Album", "Fixtures"}, {"Year", "1999"},
+           {"Track", "2"}, {"TotTracks", "10"}, {"Comments", "c"}, {"Version", "2.3.0"}})
+    EXPECT_TRUE(Has(lines[0], name, value)) << name << " in " << lines[0];
+  EXPECT_EQ(write.err, "");
+
+  // A number that is not written is mentioned.
+  write = InspectorWriting(files, "set " + path + " --track 07");
+  EXPECT_EQ(write.run.status, 0);
+  EXPECT_NE(write.err.find("--track 07 is not a plain whole number"), std::string::npos) << write.err;
+  EXPECT_TRUE(Has(Lines(write.run.out).at(0), "Track", ""));
+}
+
+TEST(Inspector, RefusedWritesSayWhyAndLeaveTheFile) {
+  TempFiles files;
+  struct Case {
+    std::string arguments;
+    std::string file;  // copied from the samples, or written as bytes
+    std::string why;
+    int status;
+  } cases[] = {
+      {"set FILE --title T", FileContents(DataFile("id3v2_3_extras.mp3")), "extended header", 1},
+      {"set FILE --title T", "RIFF" + Zeros(100), "neither an MP4 (AAC) file nor MPEG-1 Layer III", 1},
+      {"convert-id3v1 FILE", FileContents(DataFile("short_id3v1.mp3")), "could not be read completely", 1},
+      // the read stops at the album's flags, before the title: writing would drop it
+      {"set FILE --year 2001",
+       Id3v2Tag(3, Id3v2Frame(3, "TALB", std::string(1, '\0') + "A", 0x40) +
+                       Id3v2Frame(3, "TIT2", std::string(1, '\0') + "Kept"), 100) + MpegFrames(20),
+       "could not be read completely (code 9)", 1},
+      {"set FILE --colour red", FileContents(DataFile("id3v2_3.mp3")), "--colour is not an option", 2},
+      {"set FILE --title", FileContents(DataFile("id3v2_3.mp3")), "--title needs a value", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    std::string path = files.Write(c.file);
+    std::string arguments = c.arguments;
+    arguments.replace(arguments.find("FILE"), 4, path);
+    WriteRun write = InspectorWriting(files, arguments);
+    EXPECT_EQ(write.run.status, c.status);
+    EXPECT_EQ(write.run.out, "");
+    EXPECT_NE(write.err.find(c.why), std::string::npos) << write.err;
+    EXPECT_EQ(FileContents(path), c.file);
+  }
+  WriteRun write = InspectorWriting(files, "set " + files.Path("gone.mp3") + " --title T");
+  EXPECT_EQ(write.run.status, 1);
+  EXPECT_NE(write.err.find("No such file"), std::string::npos) << write.err;
+}
+
+TEST(Inspector, ConvertsAndRemovesId3v1Tags) {
+  TempFiles files;
+  std::string converted = files.Write(FileContents(DataFile("id3v1_1.mp3")), "converted.mp3");
+  WriteRun write = InspectorWriting(files, "convert-id3v1 " + converted);
+  EXPECT_EQ(write.run.status, 0) << write.err;
+  std::string line = Lines(write.run.out).at(0);
+  EXPECT_TRUE(Has(line, "Version", "2.3.0")) << line;
+  EXPECT_TRUE(Has(line, "Title", "Evening Song")) << line;
+  EXPECT_TRUE(Has(line, "Track", "7")) << line;
+
+  std::string removed = files.Write(FileContents(DataFile("id3v1_1.mp3")), "removed.mp3");
+  write = InspectorWriting(files, "remove-id3v1 " + removed);
+  EXPECT_EQ(write.run.status, 0) << write.err;
+  line = Lines(write.run.out).at(0);
+  EXPECT_TRUE(Has(line, "Version", "id3v1")) << line;
+  EXPECT_TRUE(Has(line, "Title", "")) << line;
+
+  // A file with an ID3v2 tag has nothing to convert.
+  write = InspectorWriting(files, "convert-id3v1 " + converted);
+  EXPECT_EQ(write.run.status, 0);
+  EXPECT_NE(write.err.find("nothing to do"), std::string::npos) << write.err;
 }
