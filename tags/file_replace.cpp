@@ -32,14 +32,24 @@ void SyncFolder(const std::string& folder) {
 }  // namespace
 
 ReplacementFile::ReplacementFile(const std::string& path) : path_(path) {
+  // A song reached through a symbolic link is replaced where it lies, and
+  // the link stays a link.
+  if (char* resolved = realpath(path.c_str(), nullptr)) {
+    path_ = resolved;
+    std::free(resolved);
+  }
   struct stat original;
-  if (stat(path.c_str(), &original) != 0) return;
+  if (stat(path_.c_str(), &original) != 0) return;
   // A hidden name, so that a scan of the folder does not list a half-written song.
-  std::vector<char> name(FolderOf(path).size() + NameOf(path).size() + 32);
-  std::snprintf(name.data(), name.size(), "%s/.%s.new-XXXXXX", FolderOf(path).c_str(),
-                NameOf(path).c_str());
+  std::vector<char> name(FolderOf(path_).size() + NameOf(path_).size() + 32);
+  std::snprintf(name.data(), name.size(), "%s/.%s.new-XXXXXX", FolderOf(path_).c_str(),
+                NameOf(path_).c_str());
   int fd = mkstemp(name.data());
   if (fd < 0) return;
+  // The owner too, where this process may give it (as root it may).
+  if (fchown(fd, original.st_uid, original.st_gid) != 0) {
+    // Not allowed: the new file is this user's, as the old one mostly was.
+  }
   fchmod(fd, original.st_mode & 07777);
   close(fd);
   newPath_ = name.data();

@@ -69,3 +69,28 @@ TEST(ReplacementFile, FailureLeavesTheOldFileAlone) {
   EXPECT_EQ(FilesIn(folder), 1u);
   EXPECT_FALSE(ReplacementFile(files.Path("missing.mp3")).IsOpen());
 }
+
+// A song reached through a link is replaced where it lies, and keeps its owner.
+TEST(ReplacementFile, ReplacesTheLinkedFileWithItsOwner) {
+  TempFiles files;
+  std::string target = files.Write("old", "song.mp3");
+  std::string link = files.Path("link.mp3");
+  std::filesystem::create_symlink(target, link);
+  bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(target.c_str(), 1234, 5678), 0);
+  }
+  {
+    ReplacementFile replacement(link);
+    replacement.Stream().Write("new");
+    ASSERT_TRUE(replacement.Commit());
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Contents(target), "new");
+  struct stat info;
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  if (root) {
+    EXPECT_EQ(info.st_uid, 1234u);
+    EXPECT_EQ(info.st_gid, 5678u);
+  }
+}
