@@ -1,5 +1,6 @@
-// AudioTagX: what is known about one song file, as text, and the readers
-// that fill it from MP3 (ID3v1, ID3v1.1, ID3v2.2/2.3/2.4) and MP4 (AAC) files.
+// AudioTagX: what is known about one song file, as text, the readers that
+// fill it from MP3 (ID3v1, ID3v1.1, ID3v2.2/2.3/2.4) and MP4 (AAC) files,
+// and the writers that store its fields back.
 //
 // Every property is UTF-8 text; the empty string means the file gave no value.
 // Readers return a small result code, 0 meaning the file was read completely;
@@ -31,7 +32,8 @@ public:
     kNotReadable = 3,         // Convert_id3v1, Remove_id3v1: Read did not give 0
     kExperimentalTag = 8,     // ID3v2.3/2.4 tag with the experimental flag
     kWriteFailed = 13,        // an I/O error; the file is as it was
-    kTagNotWritable = 14,     // a tag of 2^28 bytes or more, or with an extended header
+    kTagNotWritable = 14,     // a tag of 2^28 bytes or more, or with an extended header;
+                              // or a file that would grow to 4 GiB
   };
 
   std::string Version;
@@ -130,7 +132,9 @@ public:
   // outside 1000 to 2100 is dropped), and the record keeps them so. Every
   // refusal is decided before a byte is written; a write that changes the
   // file's length writes a new file beside the old one and renames it over
-  // it, so that a failure leaves the old file (kWriteFailed).
+  // it, so that a failure leaves the old file (kWriteFailed). Fields that
+  // are empty in the record lose their frames: the record should come from
+  // a Read that gave 0 (or 1, where only the audio walk failed).
   int Write(const std::string& path);
   // The text when it is a whole number written the canonical way (7, 2004),
   // otherwise the empty text (07, 7/12, 2004-05-06, 0).

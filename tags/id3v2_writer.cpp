@@ -231,9 +231,9 @@ bool GrowthFits(int64_t size, int64_t available) {
   return available >= 1 || size + kGrowthPadding - available <= kLargestTagSize;
 }
 
-// The length of a file once its bytes before `from` are replaced by head.
-// Positions in a file are 32-bit, and a file's length saturates at the
-// largest position, so a file must stay below it to be copied whole.
+// Whether the file, once its bytes before `from` are replaced by head, stays
+// below the largest 32-bit position: a stream's length saturates there, so
+// a file that reaches it could not be copied whole.
 bool FitsInFile(size_t headLength, const BinaryStream& file, uint32_t from) {
   constexpr uint64_t kLargestLength = 0xFFFFFFFF;
   return file.Length() < kLargestLength &&
