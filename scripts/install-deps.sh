@@ -3,7 +3,7 @@
 # (test) needs; does nothing when they are all there already.
 #   scripts/install-deps.sh run|test
 set -euo pipefail
-build=(cmake ninja-build g++ qt6-base-dev)
+build=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev)
 tests=(libgtest-dev clang ffmpeg python3-mutagen)
 case "${1:-}" in
   run) packages=("${build[@]}") ;;
