@@ -41,14 +41,13 @@ bool DesktopPlatform::Unmount(const QString& path) {
   QStorageInfo storage(folder);
   if (!storage.isValid() || storage.isRoot()) return false;
   // udisks lets an ordinary user unmount a removable disk; umount needs root.
-  if (QProcess::execute("udisksctl", {"unmount", "--block-device", QString::fromLocal8Bit(storage.device())}) == 0)
+  if (QProcess::execute("udisksctl",
+                        {"unmount", "--block-device", QString::fromLocal8Bit(storage.device())}) == 0)
     return true;
   return QProcess::execute("umount", {storage.rootPath()}) == 0;
 }
 
-QString DesktopPlatform::ChooseFolder(QWidget* parent) {
-  return QFileDialog::getExistingDirectory(parent);
-}
+QString DesktopPlatform::ChooseFolder(QWidget* parent) { return QFileDialog::getExistingDirectory(parent); }
 
 QString DesktopPlatform::SaveFileName(QWidget* parent, const QString& proposedName) {
   return QFileDialog::getSaveFileName(parent, QString(), QDir::home().filePath(proposedName));

@@ -17,7 +17,9 @@ namespace {
 constexpr qsizetype kBatchRows = 1000;
 constexpr qint64 kBatchMilliseconds = 30;
 
-QString NameOf(const std::filesystem::path& path) { return QFile::decodeName(path.filename().native().c_str()); }
+QString NameOf(const std::filesystem::path& path) {
+  return QFile::decodeName(path.filename().native().c_str());
+}
 
 }  // namespace
 

@@ -54,7 +54,10 @@ void SongList::SetCell(int row, int column, const QString& text) {
   if (row < 0 || row >= rows_.size()) return;
   SongRow& song = rows_[row];
   switch (column) {
-    case kFileName: song.name = text; song.sortKey.reset(); break;
+    case kFileName:
+      song.name = text;
+      song.sortKey.reset();
+      break;
     case kPath: song.path = text; break;
     case kArtist: song.artist = text; break;
     case kTrack: song.title = text; break;
@@ -87,8 +90,9 @@ void SongList::SortByName() {
     if (!song.sortKey) song.sortKey = FileNameKey(collator, song.name);
   std::vector<qsizetype> order(rows_.size());
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [this](qsizetype a, qsizetype b) { return rows_[a].sortKey->compare(*rows_[b].sortKey) < 0; });
+  std::stable_sort(order.begin(), order.end(), [this](qsizetype a, qsizetype b) {
+    return rows_[a].sortKey->compare(*rows_[b].sortKey) < 0;
+  });
   QList<SongRow> sorted;
   sorted.reserve(rows_.size());
   for (qsizetype i : order) sorted.append(std::move(rows_[i]));

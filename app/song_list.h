@@ -11,10 +11,10 @@
 #include <optional>
 
 struct SongRow {
-  QString name;    // column 0, "File name"
-  QString path;    // column 1, "Path"
+  QString name;  // column 0, "File name"
+  QString path;  // column 1, "Path"
   QString artist;  // column 2, "Artist"
-  QString title;   // column 3, "Track"
+  QString title;  // column 3, "Track"
   // Collation key of name; the scan makes it off the user-interface thread,
   // and the sort makes it for rows that have none.
   std::optional<QCollatorSortKey> sortKey;

@@ -117,7 +117,8 @@ Window1::Window1(App& app) : app_(app) {
   connect(PushButton1, &QPushButton::clicked, this, &Window1::PushButton1_Action);
   connect(PushButton2, &QPushButton::clicked, this, &Window1::PushButton2_Action);
   connect(PushButton5, &QPushButton::clicked, this, &Window1::PushButton5_Action);
-  connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &Window1::ListBox1_Change);
+  connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &Window1::ListBox1_Change);
 
   // The open steps.
   iPods = QStringList{QString()};
@@ -137,7 +138,9 @@ QList<QWidget*> Window1::LockGroup() const {
 QMenu* Window1::sd() const { return menuBar()->findChild<QMenu*>("sd"); }
 QAction* Window1::prefs() const { return menuBar()->findChild<QAction*>("prefs"); }
 QAction* Window1::About() const { return menuBar()->findChild<QAction*>("About"); }
-QAction* Window1::AppleCheckforupdates() const { return menuBar()->findChild<QAction*>("AppleCheckforupdates"); }
+QAction* Window1::AppleCheckforupdates() const {
+  return menuBar()->findChild<QAction*>("AppleCheckforupdates");
+}
 
 void Window1::Place(QWidget* control, const QRect& design, Qt::Edges edges) {
   anchored_.append({control, design, edges});
@@ -152,12 +155,16 @@ void Window1::PlaceControls() {
   for (const Anchored& a : anchored_) {
     QRect r = a.design;
     if (a.edges & Qt::RightEdge) {
-      if (a.edges & Qt::LeftEdge) r.setWidth(r.width() + dx);
-      else r.moveLeft(r.left() + dx);
+      if (a.edges & Qt::LeftEdge)
+        r.setWidth(r.width() + dx);
+      else
+        r.moveLeft(r.left() + dx);
     }
     if (a.edges & Qt::BottomEdge) {
-      if (a.edges & Qt::TopEdge) r.setHeight(r.height() + dy);
-      else r.moveTop(r.top() + dy);
+      if (a.edges & Qt::TopEdge)
+        r.setHeight(r.height() + dy);
+      else
+        r.moveTop(r.top() + dy);
     }
     a.control->setGeometry(r);
   }
@@ -165,8 +172,10 @@ void Window1::PlaceControls() {
 
 bool Window1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize) {
-    if (watched == centralWidget()) PlaceControls();
-    else if (watched == ListBox1->viewport()) ApplyColumnLayout();
+    if (watched == centralWidget())
+      PlaceControls();
+    else if (watched == ListBox1->viewport())
+      ApplyColumnLayout();
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -256,7 +265,8 @@ void Window1::PushButton5_Action() {
   const int count = songs_.rowCount();
   auto select = [this](int row) {
     QModelIndex index = songs_.index(row, SongList::kFileName);
-    ListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ListBox1->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ListBox1->scrollTo(index);
   };
   // Past the last row there is nothing to move to or find.

@@ -41,7 +41,7 @@ public:
   QPushButton* PushButton3;  // "Save file"
   QPushButton* PushButton4;  // "iPod Info"
   QWidget* Canvas1;
-  QPushButton* bMp3info;     // "File infos"
+  QPushButton* bMp3info;  // "File infos"
   QLineEdit* efSearch;
   QPushButton* PushButton5;  // "Search"
   QPushButton* PushButton6;  // "Eject iPod"

@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
   QTemporaryDir ipod;
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-  const char* samples[] = {"id3v2_3.mp3", "aac_mutagen.m4a", "id3v2_4.mp3", "aac_ffmpeg.m4a", "id3v1_1.mp3", "untagged.mp3"};
+  const char* samples[] = {"id3v2_3.mp3",    "aac_mutagen.m4a", "id3v2_4.mp3",
+                           "aac_ffmpeg.m4a", "id3v1_1.mp3",     "untagged.mp3"};
   std::vector<QByteArray> contents;
   for (const char* sample : samples) {
     QFile file(QStringLiteral(SONGHAUL_TEST_DATA "/") + sample);
@@ -109,7 +110,10 @@ int main(int argc, char** argv) {
     QString folder = QString("%1/F%2").arg(music).arg(i % 50, 2, 10, QChar('0'));
     QDir().mkpath(folder);
     size_t kind = static_cast<size_t>(i) % contents.size();
-    QString path = QString("%1/S%2%3").arg(folder).arg(i, 5, 10, QChar('0')).arg(QString(samples[kind]).endsWith(".m4a") ? ".m4a" : ".mp3");
+    QString path = QString("%1/S%2%3")
+                       .arg(folder)
+                       .arg(i, 5, 10, QChar('0'))
+                       .arg(QString(samples[kind]).endsWith(".m4a") ? ".m4a" : ".mp3");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(contents[kind]) != contents[kind].size()) {
       std::fprintf(stderr, "scan_bench: cannot write %s\n", qPrintable(path));
@@ -141,7 +145,8 @@ int main(int argc, char** argv) {
     window.ApplyColumnLayout();
     for (int round = 0; round <= rounds; ++round) {
       ScanFigures figures = TimeScan(window);
-      if (window.Songs().rowCount() != songs) std::fprintf(stderr, "scan_bench: listed %d rows\n", window.Songs().rowCount());
+      if (window.Songs().rowCount() != songs)
+        std::fprintf(stderr, "scan_bench: listed %d rows\n", window.Songs().rowCount());
       if (!round) continue;  // warm-up
       seconds.push_back(figures.seconds);
       stalls.push_back(figures.longestStallMs);
@@ -155,10 +160,12 @@ int main(int argc, char** argv) {
   const double plainTime = Median(plainSeconds);
   const double detailTime = Median(detailSeconds);
   std::printf("find listing            %8.1f ms\n", findTime * 1e3);
-  std::printf("scan, no details        %8.1f ms   %.2f x find   longest stall %.1f ms (worst %.1f)\n", plainTime * 1e3,
-              plainTime / findTime, Median(plainStalls), *std::max_element(plainStalls.begin(), plainStalls.end()));
-  std::printf("scan, details           %8.0f files/s   longest stall %.1f ms (worst %.1f)\n", songs / detailTime,
-              Median(detailStalls), *std::max_element(detailStalls.begin(), detailStalls.end()));
+  std::printf("scan, no details        %8.1f ms   %.2f x find   longest stall %.1f ms (worst %.1f)\n",
+              plainTime * 1e3, plainTime / findTime, Median(plainStalls),
+              *std::max_element(plainStalls.begin(), plainStalls.end()));
+  std::printf("scan, details           %8.0f files/s   longest stall %.1f ms (worst %.1f)\n",
+              songs / detailTime, Median(detailStalls),
+              *std::max_element(detailStalls.begin(), detailStalls.end()));
 
 #ifdef SONGHAUL_BENCH_TAGLIB
   volatile size_t sink = 0;

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
 
   QImage mask(128, 128, QImage::Format_Grayscale8);
   for (int y = 0; y < 128; ++y)
-    for (int x = 0; x < 128; ++x) mask.setPixel(x, y, qAlpha(picture.pixel(x, y)) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    for (int x = 0; x < 128; ++x)
+      mask.setPixel(x, y, qAlpha(picture.pixel(x, y)) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
 
   // The picture carries no transparency of its own: the mask supplies it.
   QImage opaque(128, 128, QImage::Format_RGB32);
@@ -37,7 +38,8 @@ int main(int argc, char** argv) {
   flatten.drawImage(0, 0, picture);
   flatten.end();
 
-  if (!opaque.save(QString::fromLocal8Bit(argv[2]), "PNG") || !mask.save(QString::fromLocal8Bit(argv[3]), "PNG")) {
+  if (!opaque.save(QString::fromLocal8Bit(argv[2]), "PNG") ||
+      !mask.save(QString::fromLocal8Bit(argv[3]), "PNG")) {
     std::fprintf(stderr, "render_pictures: cannot write the pictures\n");
     return 1;
   }

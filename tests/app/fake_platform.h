@@ -27,8 +27,8 @@ public:
   QList<Volume> volumes;
   bool unmountSucceeds = true;
   QStringList unmounted;
-  QString chosenFolder;    // empty: the user cancels
-  QString savedFileName;   // empty: the user cancels
+  QString chosenFolder;  // empty: the user cancels
+  QString savedFileName;  // empty: the user cancels
   QStringList proposedNames;
   QStringList messages;
   FakeMediaPlayer* lastPlayer = nullptr;

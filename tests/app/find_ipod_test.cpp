@@ -102,7 +102,8 @@ TEST_F(AppTest, FindsAnIpodOnAMountedTmpfs) {
   QString point = disks_.filePath("TMPIPOD");
   ASSERT_TRUE(QDir().mkpath(point));
   if (mount("tmpfs", point.toLocal8Bit().constData(), "tmpfs", 0, "size=1m") != 0)
-    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "); run as root to include this test";
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno)
+                 << "); run as root to include this test";
   struct Unmount {
     QString point;
     ~Unmount() { umount(point.toLocal8Bit().constData()); }

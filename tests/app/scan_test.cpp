@@ -1,8 +1,8 @@
 #include <unistd.h>
 
 #include <QComboBox>
-#include <QLabel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTreeView>
@@ -28,7 +28,8 @@ protected:
   }
   QStringList Column(int column) {
     QStringList cells;
-    for (int row = 0; row < window_->Songs().rowCount(); ++row) cells.append(window_->Songs().Cell(row, column));
+    for (int row = 0; row < window_->Songs().rowCount(); ++row)
+      cells.append(window_->Songs().Cell(row, column));
     return cells;
   }
 };
@@ -53,9 +54,10 @@ TEST_F(ScanTest, ListsSongFolderItemsSortedByNameIgnoringCase) {
   Start();
   Scan();
   EXPECT_EQ(Column(0), (QStringList{"A.m4a", "apple.mp3", "b.mp3", "Nested", "Zed.mp3"}));
-  EXPECT_EQ(Column(1), (QStringList{root + "/iPod_Control/Music/F00/A.m4a", root + "/iPod_Control/Music/F01/apple.mp3",
-                                     root + "/iPod_Control/Music/F02/b.mp3", root + "/iPod_Control/Music/F01/Nested",
-                                     root + "/iPod_Control/Music/F00/Zed.mp3"}));
+  EXPECT_EQ(Column(1),
+            (QStringList{root + "/iPod_Control/Music/F00/A.m4a", root + "/iPod_Control/Music/F01/apple.mp3",
+                         root + "/iPod_Control/Music/F02/b.mp3", root + "/iPod_Control/Music/F01/Nested",
+                         root + "/iPod_Control/Music/F00/Zed.mp3"}));
   EXPECT_EQ(Column(2), QStringList(5, QString())) << "details off: no artist";
   EXPECT_EQ(Column(3), QStringList(5, QString())) << "details off: no title";
   EXPECT_TRUE(window_->ListBox1->isEnabled());
@@ -169,7 +171,9 @@ TEST_F(ScanTest, QuittingDuringAScanStopsItAndStillWritesThePreferences) {
   for (int i = 1; i < 2000; ++i) {
     QString folder = QString("%1/iPod_Control/Music/F%2").arg(root).arg(i % 10);
     QDir().mkpath(folder);
-    ASSERT_EQ(link(first.toLocal8Bit().constData(), QString("%1/s%2.mp3").arg(folder).arg(i).toLocal8Bit().constData()), 0);
+    ASSERT_EQ(link(first.toLocal8Bit().constData(),
+                   QString("%1/s%2.mp3").arg(folder).arg(i).toLocal8Bit().constData()),
+              0);
   }
   WritePrefs("cbDetail\ntrue\n");
   Start();

@@ -16,7 +16,8 @@ protected:
   }
   QList<int> Selected() {
     QList<int> rows;
-    for (const QModelIndex& index : window_->ListBox1->selectionModel()->selectedRows()) rows.append(index.row());
+    for (const QModelIndex& index : window_->ListBox1->selectionModel()->selectedRows())
+      rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
   }
@@ -24,7 +25,8 @@ protected:
     auto* selection = window_->ListBox1->selectionModel();
     selection->clearSelection();
     for (int row : rows)
-      selection->select(window_->Songs().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      selection->select(window_->Songs().index(row, 0),
+                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
   }
   void Search(const QString& text) {
     window_->efSearch->setText(text);

@@ -1,6 +1,6 @@
 #include <QAction>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>

@@ -87,16 +87,19 @@ TEST_P(EasyPrefsLookup, ReadsTheDetailsFlag) {
   EXPECT_EQ(EasyPrefs::GetPrefBoolean("cbDetail", GetParam().defaultValue), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, EasyPrefsLookup,
-                         testing::Values(LookupCase{"CBDETAIL\ntrue\n", false, true},      // key case ignored
-                                         LookupCase{"cbDetail\nTRUE\n", false, true},      // word case ignored
-                                         LookupCase{"cbDetail\n1\n", true, false},         // only the word counts
-                                         LookupCase{"cbDetail\nyes\n", true, false},
-                                         LookupCase{"cbDetail\n\n", true, false},          // empty value
-                                         LookupCase{"other\nfalse\n", true, true},         // absent: default
-                                         LookupCase{"cbDetail\ntrue\ncbDetail\nfalse\n", false, true},  // first wins
-                                         LookupCase{"cbDetail\r\ntrue\r\n", false, true},  // edited elsewhere
-                                         LookupCase{"cbDetail\ntrue", false, true}));      // no final line end
+// File content, default, expected answer for "cbDetail".
+const LookupCase kLookups[] = {
+    {"CBDETAIL\ntrue\n", false, true},                // key case ignored
+    {"cbDetail\nTRUE\n", false, true},                // word case ignored
+    {"cbDetail\n1\n", true, false},                   // only the word counts
+    {"cbDetail\nyes\n", true, false},
+    {"cbDetail\n\n", true, false},                    // empty value
+    {"other\nfalse\n", true, true},                   // absent: the default
+    {"cbDetail\ntrue\ncbDetail\nfalse\n", false, true},  // the first wins
+    {"cbDetail\r\ntrue\r\n", false, true},            // edited elsewhere
+    {"cbDetail\ntrue", false, true},                 // no final line end
+};
+INSTANTIATE_TEST_SUITE_P(Files, EasyPrefsLookup, testing::ValuesIn(kLookups));
 
 TEST_F(EasyPrefsTest, RewriteKeepsOrderCaseAndDuplicatesAndAppendsNewKeys) {
   WriteFile("window\nwide\nCBDETAIL\ntrue\ncbdetail\ntrue\n");
