@@ -207,17 +207,22 @@ void Window1::PushButton1_Action() {
     songs_.AddRow("Found an iPod : " + volume.name);
     iPods.append(volume.root);
     PopupMenu1->addItem(volume.name);
-    app_.unlockbuttons();
-    bMp3info->setEnabled(true);
+    // While a scan runs the group stays locked, so that no second scan can
+    // start; the scan unlocks it when it ends.
+    if (!scan_) {
+      app_.unlockbuttons();
+      bMp3info->setEnabled(true);
+    }
   }
   if (PopupMenu1->count() > 0) PopupMenu1->setCurrentIndex(0);
 }
 
 // Find Songs: empties the list and scans the iPod chosen in the popup on a
-// thread of its own. Without a chosen iPod there is nothing to scan.
+// thread of its own. Without a chosen iPod there is nothing to scan, and one
+// scan at a time fills the list.
 void Window1::PushButton2_Action() {
   QString ipod = SelectedIPod();
-  if (ipod.isEmpty()) return;
+  if (ipod.isEmpty() || scan_) return;
   songs_.RemoveAllRows();
   ListBox1->setEnabled(false);
   // Locked before the thread starts, so a second press cannot slip in.

@@ -102,6 +102,26 @@ TEST_F(ScanTest, WhileScanningTheGroupAndListAreLockedBehindTheProgressWindow) {
   EXPECT_EQ(wfinding::Existing(), nullptr) << "closed and gone";
 }
 
+TEST_F(ScanTest, FindIpodDuringAScanKeepsTheGroupLockedAndNoSecondScanStarts) {
+  MakeVolume("IPOD", {{"iPod_Control/Music/F00/one.mp3", ""}});
+  Start();
+  window_->PushButton1_Action();
+  bool lockedDuringScan = false;
+  iPodThread* running = nullptr;
+  // Runs once the scan owns the list and the group is locked.
+  QObject::connect(window_, &Window1::scanStarting, window_, [&](iPodThread* thread) {
+    running = thread;
+    window_->PushButton1_Action();
+    lockedDuringScan = !window_->PushButton2->isEnabled() && !window_->PushButton6->isEnabled();
+    window_->PushButton2_Action();
+  });
+  RunScan();
+  EXPECT_TRUE(lockedDuringScan);
+  EXPECT_NE(running, nullptr);
+  EXPECT_EQ(Column(0), (QStringList{"Found an iPod : IPOD", "one.mp3"}));
+  for (QWidget* control : window_->LockGroup()) EXPECT_TRUE(control->isEnabled());
+}
+
 TEST_F(ScanTest, ScansTheIpodChosenInThePopup) {
   MakeVolume("ONE", {{"iPod_Control/Music/F00/one.mp3", ""}});
   MakeVolume("TWO", {{"iPod_Control/Music/F00/two.mp3", ""}});
