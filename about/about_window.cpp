@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "app_picture.h"
+#include "pictures.h"
 #include "credits_markup.h"
 #include "sa_edit_field.h"
 #include "songhaul_config.h"
@@ -62,7 +62,7 @@ AboutWindow* AboutWindow::Instance() {
   return window;
 }
 
-AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent), picture_(AppPicture()) {
+AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QString());
   resize(kWidth, kHeightWithoutCredits);
@@ -121,11 +121,6 @@ void AboutWindow::SetCreditsFieldText(const QString& text, bool styled) {
   EditAppCredits->verticalScrollBar()->setValue(0);
 }
 
-void AboutWindow::SetPicture(const QPixmap& picture) {
-  picture_ = picture;
-  AppIconCanvas->update();
-}
-
 void AboutWindow::FileClose() {
   if (isActiveWindow()) close();
 }
@@ -144,7 +139,6 @@ bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AboutWindow::AppIconCanvas_Paint(QPainter& painter) {
-  if (picture_.isNull()) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawPixmap(QRect(0, 0, 64, 64), picture_);
+  DrawIpodPicture(painter, QRect(0, 0, 64, 64));
 }

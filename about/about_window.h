@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPixmap>
 
 class QLabel;
 class QPainter;
@@ -26,8 +25,6 @@ public:
   // Puts text into the credits field; with styled, its markup is turned into
   // bold, italic and text sizes and removed (see credits_markup.h).
   void SetCreditsFieldText(const QString& text, bool styled);
-  // Replaces the application's picture, which the window loads itself.
-  void SetPicture(const QPixmap& picture);
 
   // Close and Close Window menu commands: close the window while it is the
   // active one.
@@ -50,5 +47,4 @@ private:
   explicit AboutWindow(QWidget* parent = nullptr);
   void AppIconCanvas_Paint(QPainter& painter);
 
-  QPixmap picture_;
 };

@@ -6,14 +6,19 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "about_window.h"
 #include "easy_prefs.h"
+#include "http.h"
+#include "platform.h"
+#include "songhaul_config.h"
 #include "window1.h"
 
 namespace {
 App* theApp = nullptr;
 }
 
-App::App(Platform& platform) : platform_(platform) {
+App::App(Platform& platform)
+    : UpdateHost(QString::fromUtf8(config::kUpdateHost)), platform_(platform) {
   theApp = this;
   connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &App::Close);
 }
@@ -52,8 +57,21 @@ bool App::unlockbuttons() {
   return false;
 }
 
-bool App::About_Action() { return false; }
-bool App::AppleCheckforupdates_Action() { return false; }
+bool App::About_Action() {
+  AboutWindow::Instance()->Show(false);
+  return false;
+}
+
+bool App::AppleCheckforupdates_Action() {
+  // The check deletes itself once answered; its message goes to a box of
+  // the main window.
+  auto* check = new http(this);
+  connect(check, &http::UpdateMessage, this,
+          [this](const QString& text) { platform_.MessageBox(MainWindow(), text); });
+  check->CheckForUpdate(UpdateHost);
+  return false;
+}
+
 bool App::prefs_Action() { return false; }
 
 QMenuBar* App::Menu() {

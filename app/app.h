@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <atomic>
 #include <memory>
 
@@ -49,6 +50,9 @@ public:
   Window1* MainWindow();
 
   Platform& platform() { return platform_; }
+
+  // Where "Check for update" asks for the version file (host or host:port).
+  QString UpdateHost;
 
 private:
   QMenuBar* BuildMenu();

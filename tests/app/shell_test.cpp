@@ -1,13 +1,17 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeView>
 
+#include "about_window.h"
 #include "app_fixture.h"
+#include "test_server.h"
 #include "pictures.h"
 
 namespace {
@@ -136,7 +140,6 @@ TEST_F(AppTest, MenuHoldsTheThreeCommandsAndQuit) {
   for (QAction* action : {window_->prefs(), window_->About(), window_->AppleCheckforupdates()}) {
     EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
     EXPECT_TRUE(action->isEnabled());
-    action->trigger();  // their windows come later; nothing happens yet
   }
 
   QAction* quit = sd->actions().last();
@@ -146,6 +149,25 @@ TEST_F(AppTest, MenuHoldsTheThreeCommandsAndQuit) {
   quit->trigger();
   EXPECT_EQ(ReadPrefs(), QByteArray("cbDetail\ntrue\n"));
   QCoreApplication::processEvents();  // let the quit request pass while no loop runs
+}
+
+TEST_F(AppTest, AboutShowsTheAboutBoxAndCheckForUpdateTellsTheOutcome) {
+  Start();
+  window_->About()->trigger();
+  QPointer<AboutWindow> about = AboutWindow::Instance();
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_FALSE(about->UseCredits);
+  about->close();
+
+  TestServer server(TestServer::Response(200, "9.5\n"));
+  app_->UpdateHost = server.Host();
+  window_->AppleCheckforupdates()->trigger();
+  QDeadlineTimer deadline(5000);
+  while (platform_.messages.isEmpty() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  ASSERT_EQ(platform_.messages.size(), 1);
+  EXPECT_TRUE(platform_.messages[0].startsWith("An update is released, get it at "));
+  EXPECT_TRUE(server.request.startsWith("GET /~quillworks/songhaulver.txt HTTP/1.0\r\n"));
 }
 
 TEST_F(AppTest, CanvasShowsThePictureThroughItsMask) {
