@@ -7,34 +7,22 @@
 
 #include "audio_tag.h"
 #include "binary_stream.h"
+#include "id3v2_frames.h"
 #include "text.h"
 
 namespace {
 
 constexpr int64_t kTagHeaderSize = 10;
 
-enum class Field { kNone, kAlbum, kArtist, kTitle, kYear, kGenre, kTrack, kComment };
+using id3v2::Field;
+using id3v2::kFieldCount;
+using id3v2::kFieldFrames;
 
-struct WantedFrame {
-  std::string_view v2;  // ID3v2.2 identifier
-  std::string_view v3;
-  std::string_view v4;
-  Field field;
-};
-
-constexpr WantedFrame kWantedFrames[] = {
-    {"TAL", "TALB", "TALB", Field::kAlbum},  {"TP1", "TPE1", "TPE1", Field::kArtist},
-    {"TT2", "TIT2", "TIT2", Field::kTitle},  {"TYE", "TYER", "TDRC", Field::kYear},
-    {"TCO", "TCON", "TCON", Field::kGenre},  {"TRK", "TRCK", "TRCK", Field::kTrack},
-    {"COM", "COMM", "COMM", Field::kComment},
-};
-
-Field WantedField(std::string_view id, int major) {
-  for (const WantedFrame& wanted : kWantedFrames) {
-    std::string_view name = major == 2 ? wanted.v2 : major == 3 ? wanted.v3 : wanted.v4;
-    if (text::EqualsIgnoringCase(id, name)) return wanted.field;
-  }
-  return Field::kNone;
+// The field of a frame the record wants, or nothing for any other frame.
+std::optional<Field> WantedField(std::string_view id, int major) {
+  size_t index = id3v2::FieldFrameIndex(id, major);
+  if (index == kFieldCount) return std::nullopt;
+  return kFieldFrames[index].field;
 }
 
 // A format flag of versions 3 and 4 that stops the walk, with its code, in the
@@ -178,8 +166,7 @@ void StoreFrame(AudioTagX& tag, Field field, std::string_view data, int major) {
     case Field::kYear: tag.Year = std::move(value); break;
     case Field::kGenre: tag.Genre = AudioTagX::TagGetGenre_v2(value); break;
     case Field::kComment: tag.Comments = std::move(value); break;
-    case Field::kTrack:
-    case Field::kNone: break;
+    case Field::kTrack: break;
   }
 }
 
@@ -210,8 +197,8 @@ int ReadFrame34(AudioTagX& tag, BinaryStream& stream, int major, uint32_t frames
   uint32_t sizeField = stream.ReadUInt32();
   // A version 4 size is syncsafe; a size byte of 0x80 or more makes it -1.
   int64_t size = major == 4 ? AudioTagX::TagSizeGet(sizeField) : static_cast<int64_t>(sizeField);
-  Field field = WantedField(id, major);
-  if (field == Field::kNone) {
+  std::optional<Field> field = WantedField(id, major);
+  if (!field) {
     SkipFrame(stream, size + 2, size);  // the two flag bytes, then the data
     return AudioTagX::kDone;
   }
@@ -221,7 +208,7 @@ int ReadFrame34(AudioTagX& tag, BinaryStream& stream, int major, uint32_t frames
       major == 4 ? std::span<const StoppingFlag>(kFormatFlags24) : kFormatFlags23;
   for (const StoppingFlag& flag : stopping)
     if (AudioTagX::GetBit(formatFlags, flag.bit)) return flag.result;
-  StoreFrame(tag, field, ReadFrameData(stream, size, framesEnd), major);
+  StoreFrame(tag, *field, ReadFrameData(stream, size, framesEnd), major);
   return AudioTagX::kDone;
 }
 
@@ -305,12 +292,12 @@ void AudioTagX::TagGetNext_id3v22x(BinaryStream& stream, uint32_t framesEnd) {
   uint32_t size = stream.ReadByte();
   size = size << 8 | stream.ReadByte();
   size = size << 8 | stream.ReadByte();
-  Field field = WantedField(id, 2);
-  if (field == Field::kNone) {
+  std::optional<Field> field = WantedField(id, 2);
+  if (!field) {
     SkipFrame(stream, size, size);
     return;
   }
-  StoreFrame(*this, field, ReadFrameData(stream, size, framesEnd), 2);
+  StoreFrame(*this, *field, ReadFrameData(stream, size, framesEnd), 2);
 }
 
 int AudioTagX::TagGetNext_id3v23x(BinaryStream& stream, uint32_t framesEnd) {

@@ -7,6 +7,7 @@
 #include "audio_tag.h"
 #include "binary_stream.h"
 #include "file_replace.h"
+#include "id3v2_frames.h"
 #include "text.h"
 
 namespace {
@@ -19,35 +20,12 @@ constexpr int64_t kGrowthPadding = 500;
 // A version 2 frame size has three bytes.
 constexpr int64_t kLargestV2FrameSize = 0xFFFFFF;
 
-enum class Field { kAlbum, kArtist, kComment, kTitle, kGenre, kTrack, kYear };
-
-struct FieldFrame {
-  std::string_view v2;  // ID3v2.2 identifier
-  std::string_view v3;
-  std::string_view v4;
-  Field field;
-};
-
-// In the order in which missing frames are appended.
-constexpr FieldFrame kFieldFrames[] = {
-    {"TAL", "TALB", "TALB", Field::kAlbum},   {"TP1", "TPE1", "TPE1", Field::kArtist},
-    {"COM", "COMM", "COMM", Field::kComment}, {"TT2", "TIT2", "TIT2", Field::kTitle},
-    {"TCO", "TCON", "TCON", Field::kGenre},   {"TRK", "TRCK", "TRCK", Field::kTrack},
-    {"TYE", "TYER", "TDRC", Field::kYear},
-};
-constexpr size_t kFieldCount = std::size(kFieldFrames);
-
-std::string_view FrameId(const FieldFrame& frame, int major) {
-  return major == 2 ? frame.v2 : major == 3 ? frame.v3 : frame.v4;
-}
-
-// The index in kFieldFrames of the field frame with this identifier, or
-// kFieldCount for any other frame.
-size_t FieldFrameIndex(std::string_view id, int major) {
-  for (size_t i = 0; i < kFieldCount; ++i)
-    if (text::EqualsIgnoringCase(id, FrameId(kFieldFrames[i], major))) return i;
-  return kFieldCount;
-}
+using id3v2::FieldFrame;
+using id3v2::Field;
+using id3v2::FieldFrameIndex;
+using id3v2::FrameId;
+using id3v2::kFieldCount;
+using id3v2::kFieldFrames;
 
 bool IsWritten(const AudioTagX& tag, Field field) {
   switch (field) {
