@@ -1,5 +1,11 @@
 #include "desktop_platform.h"
 
+#include <sys/mount.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -30,21 +36,85 @@ QList<Volume> DesktopPlatform::MountedVolumes() {
   return volumes;
 }
 
+namespace {
+
+// Where path lies, or its nearest parent that exists, canonically.
+QString ExistingFolder(const QString& path) {
+  QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+  while (!info.exists() && !info.isRoot()) info = QFileInfo(info.absolutePath());
+  return info.canonicalFilePath();
+}
+
+bool IsMounted(const QString& root, const QByteArray& device) {
+  for (const QStorageInfo& storage : QStorageInfo::mountedVolumes())
+    if (storage.rootPath() == root && storage.device() == device) return true;
+  return false;
+}
+
+enum class UDisksAnswer { kNotManaged, kUnmounted, kRefused };
+
+// Asks UDisks2, the desktop's disk service, to unmount the filesystem on
+// device: it lets an ordinary user unmount a removable disk, asking for a
+// password where the system wants one. kNotManaged when there is no UDisks2
+// or the device is none of its block devices.
+UDisksAnswer UnmountWithUDisks(const QByteArray& device) {
+  const QString service = QStringLiteral("org.freedesktop.UDisks2");
+  QDBusConnection bus = QDBusConnection::systemBus();
+  if (!device.startsWith("/dev/") || !bus.isConnected()) return UDisksAnswer::kNotManaged;
+
+  QDBusMessage resolve = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/UDisks2/Manager"),
+                                                        QStringLiteral("org.freedesktop.UDisks2.Manager"),
+                                                        QStringLiteral("ResolveDevice"));
+  resolve << QVariantMap{{QStringLiteral("path"), QString::fromLocal8Bit(device)}} << QVariantMap{};
+  const QDBusMessage found = bus.call(resolve, QDBus::Block, 10000);
+  if (found.type() != QDBusMessage::ReplyMessage || found.arguments().isEmpty()) return UDisksAnswer::kNotManaged;
+  const auto objects = qdbus_cast<QList<QDBusObjectPath>>(found.arguments().first());
+  if (objects.isEmpty()) return UDisksAnswer::kNotManaged;
+
+  QDBusMessage unmount = QDBusMessage::createMethodCall(service, objects.first().path(),
+                                                        QStringLiteral("org.freedesktop.UDisks2.Filesystem"),
+                                                        QStringLiteral("Unmount"));
+  unmount << QVariantMap{};
+  unmount.setInteractiveAuthorizationAllowed(true);
+  // Long enough for the user to type a password.
+  const QDBusMessage done = bus.call(unmount, QDBus::Block, 120000);
+  if (done.type() == QDBusMessage::ReplyMessage) return UDisksAnswer::kUnmounted;
+  if (done.errorName() == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod") ||
+      done.errorName() == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface"))
+    return UDisksAnswer::kNotManaged;
+  return UDisksAnswer::kRefused;
+}
+
+}  // namespace
+
+// Success means the volume is no longer mounted, whoever unmounted it.
 bool DesktopPlatform::Unmount(const QString& path) {
-  QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-  // A folder given with --volume is not a device: there is nothing to unmount.
+  const QString folder = ExistingFolder(path);
+  // A folder given with --volume that is not a mount point of its own is not
+  // a device: nothing is mounted for it, so it is ejected as it stands.
   for (const QString& extra : extraVolumes_) {
-    if (folder != extra && !folder.startsWith(extra + '/')) continue;
-    if (QStorageInfo(extra).rootPath() != extra) return true;
+    const QString root = QFileInfo(extra).canonicalFilePath();
+    if (root.isEmpty() || (folder != root && !folder.startsWith(root + '/'))) continue;
+    if (QStorageInfo(root).rootPath() != root) return true;
     break;
   }
-  QStorageInfo storage(folder);
+  const QStorageInfo storage(folder);
   if (!storage.isValid() || storage.isRoot()) return false;
-  // udisks lets an ordinary user unmount a removable disk; umount needs root.
-  if (QProcess::execute("udisksctl",
-                        {"unmount", "--block-device", QString::fromLocal8Bit(storage.device())}) == 0)
-    return true;
-  return QProcess::execute("umount", {storage.rootPath()}) == 0;
+  const QString root = storage.rootPath();
+  const QByteArray device = storage.device();
+
+  switch (UnmountWithUDisks(device)) {
+    case UDisksAnswer::kUnmounted:
+      break;
+    case UDisksAnswer::kRefused:
+      return false;
+    case UDisksAnswer::kNotManaged:
+      // umount(8) also unmounts what the system lets users unmount.
+      if (::umount(QFile::encodeName(root).constData()) != 0)
+        QProcess::execute(QStringLiteral("umount"), {root});
+      break;
+  }
+  return !IsMounted(root, device);
 }
 
 QString DesktopPlatform::ChooseFolder(QWidget* parent) { return QFileDialog::getExistingDirectory(parent); }

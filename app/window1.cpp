@@ -3,14 +3,19 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTreeView>
 #include <algorithm>
 
@@ -18,7 +23,9 @@
 #include "ipod_thread.h"
 #include "pictures.h"
 #include "platform.h"
+#include "song_copier.h"
 #include "wfinding.h"
+#include "window2.h"
 
 namespace {
 
@@ -117,6 +124,9 @@ Window1::Window1(App& app) : app_(app) {
   connect(PushButton1, &QPushButton::clicked, this, &Window1::PushButton1_Action);
   connect(PushButton2, &QPushButton::clicked, this, &Window1::PushButton2_Action);
   connect(PushButton5, &QPushButton::clicked, this, &Window1::PushButton5_Action);
+  connect(PushButton3, &QPushButton::clicked, this, &Window1::PushButton3_Action);
+  connect(PushButton4, &QPushButton::clicked, this, &Window1::PushButton4_Action);
+  connect(PushButton6, &QPushButton::clicked, this, &Window1::PushButton6_Action);
   connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &Window1::ListBox1_Change);
 
@@ -289,3 +299,125 @@ void Window1::PushButton5_Action() {
 
 // The song details drawer follows the selection.
 void Window1::ListBox1_Change() {}
+
+QList<int> Window1::SelectedRows() const {
+  QList<int> rows;
+  for (const QModelIndex& index : ListBox1->selectionModel()->selectedRows()) rows.append(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+// Save file: one selected row is copied to a file the user names; any other
+// number of rows into a folder the user picks, each under its own name.
+// Every message says what was really copied.
+void Window1::PushButton3_Action() {
+  const QList<int> rows = SelectedRows();
+  if (rows.size() == 1) {
+    const QString name = songs_.Cell(rows[0], SongList::kFileName);
+    const QString target = app_.platform().SaveFileName(this, name);
+    if (target.isEmpty()) return;
+    // An information row has no file behind it.
+    const QString source = songs_.Cell(rows[0], SongList::kPath);
+    if (source.isEmpty()) return;
+    // The save dialog has asked whether to replace a file of that name.
+    SongCopier copier({{source, target, false}});
+    if (!RunCopy(copier)) return;
+    const CopyOutcome& outcome = copier.Outcomes().first();
+    if (outcome.result == CopyOutcome::kCopied)
+      app_.platform().MessageBox(this, "File copied");
+    else if (outcome.result == CopyOutcome::kFailed)
+      app_.platform().MessageBox(this, QString("%1 could not be copied: %2.").arg(name, outcome.error));
+    return;
+  }
+
+  const QString folder = app_.platform().ChooseFolder(this);
+  if (folder.isEmpty()) return;
+  QList<CopyJob> jobs;
+  for (int row : rows) {
+    const QString source = songs_.Cell(row, SongList::kPath);
+    if (!source.isEmpty()) jobs.append({source, folder, true});
+  }
+  SongCopier copier(jobs);
+  if (!RunCopy(copier)) return;
+  app_.platform().MessageBox(this, FolderCopyMessage(copier.Summary()));
+}
+
+// Runs a copy to its end. A few small files are copied here at once; more
+// go to a thread of their own behind a progress dialog whose Cancel stops
+// them, while this window stays drawn. False when the program quit meanwhile.
+bool Window1::RunCopy(SongCopier& copier) {
+  constexpr int kFewFiles = 3;
+  constexpr qint64 kFewBytes = 16 << 20;
+  emit copyStarting(&copier);
+  const QList<CopyJob>& jobs = copier.Jobs();
+  qint64 bytes = 0;
+  if (jobs.size() <= kFewFiles)
+    for (const CopyJob& job : jobs) bytes += QFileInfo(job.source).size();
+  if (jobs.size() <= kFewFiles && bytes <= kFewBytes) {
+    copier.Run();
+    return true;
+  }
+
+  QProgressDialog dialog(this);
+  dialog.setObjectName("copyProgress");
+  dialog.setWindowTitle("Save file");
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.setAutoClose(false);
+  dialog.setAutoReset(false);
+  dialog.setMinimumDuration(0);
+  dialog.setRange(0, 1000);
+  dialog.setLabelText(QString("Copying %1 files...").arg(jobs.size()));
+  connect(&dialog, &QProgressDialog::canceled, &copier, [&copier] { copier.Cancel(); });
+  connect(&copier, &SongCopier::progress, &dialog, [&dialog, &jobs](qint64 done, qint64 total, int file) {
+    if (file >= 0 && file < jobs.size())
+      dialog.setLabelText(QString("Copying %1 of %2: %3")
+                              .arg(file + 1)
+                              .arg(jobs.size())
+                              .arg(QFileInfo(jobs[file].source).fileName()));
+    dialog.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+  });
+
+  QThread* thread = QThread::create([&copier] { copier.Run(); });
+  QEventLoop loop;
+  connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+  thread->start();
+  dialog.show();
+  loop.exec();
+  // Leaving the loop before the thread ended means the program is quitting.
+  const bool ended = thread->isFinished();
+  if (!ended) copier.Cancel();
+  thread->wait();
+  delete thread;
+  return ended;
+}
+
+// iPod Info: opens the drawer with the chosen iPod's SysInfo text, or closes
+// it when it is open. Without SysInfo, or without a chosen iPod, nothing
+// opens.
+void Window1::PushButton4_Action() {
+  if (draweropen) {
+    if (Window2* drawer = Window2::Existing()) drawer->close();
+    draweropen = false;
+    return;
+  }
+  const QString ipod = SelectedIPod();
+  if (ipod.isEmpty()) return;
+  QFile sysInfo(QDir(ipod).filePath("iPod_Control/Device/SysInfo"));
+  if (!sysInfo.open(QIODevice::ReadOnly)) return;
+  const QByteArray text = sysInfo.readAll();
+  sysInfo.close();
+  Window2* drawer = Window2::Shared(this);
+  drawer->ShowDrawer();
+  drawer->EditField1->setPlainText(QString::fromUtf8(text));
+  draweropen = true;
+}
+
+// Eject iPod: unmounts the chosen iPod; once it is gone its songs leave the
+// list and the commands that need an iPod are locked until Find iPod.
+void Window1::PushButton6_Action() {
+  const QString ipod = SelectedIPod();
+  if (ipod.isEmpty()) return;
+  if (!app_.platform().Unmount(QDir(ipod).filePath("iPod_Control/Music"))) return;
+  songs_.RemoveAllRows();
+  app_.lockbuttons();
+}

@@ -14,6 +14,7 @@
 #include "song_list.h"
 
 class App;
+class SongCopier;
 class QAction;
 class QComboBox;
 class QLineEdit;
@@ -73,6 +74,9 @@ public:
   void PushButton1_Action();  // Find iPod
   void PushButton2_Action();  // Find Songs
   void PushButton5_Action();  // Search
+  void PushButton3_Action();  // Save file
+  void PushButton4_Action();  // iPod Info
+  void PushButton6_Action();  // Eject iPod
   void ListBox1_Change();
 
 signals:
@@ -80,6 +84,8 @@ signals:
   void scanStarting(iPodThread* thread);
   // The song scan has put its rows in order and enabled the controls.
   void scanFinished();
+  // Save file is about to copy: a test can connect to the copier here.
+  void copyStarting(SongCopier* copier);
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -94,6 +100,8 @@ private:
   void Place(QWidget* control, const QRect& design, Qt::Edges edges);
   void PlaceControls();
   void ScanDone();
+  QList<int> SelectedRows() const;
+  bool RunCopy(SongCopier& copier);
 
   App& app_;
   SongList songs_;
