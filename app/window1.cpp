@@ -366,14 +366,17 @@ bool Window1::RunCopy(SongCopier& copier) {
   dialog.setAutoReset(false);
   dialog.setMinimumDuration(0);
   dialog.setRange(0, 1000);
-  dialog.setLabelText(QString("Copying %1 files...").arg(jobs.size()));
-  connect(&dialog, &QProgressDialog::canceled, &copier, [&copier] { copier.Cancel(); });
-  connect(&copier, &SongCopier::progress, &dialog, [&dialog, &jobs](qint64 done, qint64 total, int file) {
+  auto showFile = [&dialog, &jobs](int file) {
     if (file >= 0 && file < jobs.size())
       dialog.setLabelText(QString("Copying %1 of %2: %3")
                               .arg(file + 1)
                               .arg(jobs.size())
                               .arg(QFileInfo(jobs[file].source).fileName()));
+  };
+  showFile(0);
+  connect(&dialog, &QProgressDialog::canceled, &copier, [&copier] { copier.Cancel(); });
+  connect(&copier, &SongCopier::progress, &dialog, [&dialog, showFile](qint64 done, qint64 total, int file) {
+    showFile(file);
     dialog.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
   });
 
