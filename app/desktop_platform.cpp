@@ -59,8 +59,16 @@ enum class UDisksAnswer { kNotManaged, kUnmounted, kRefused };
 // or the device is none of its block devices.
 UDisksAnswer UnmountWithUDisks(const QByteArray& device) {
   const QString service = QStringLiteral("org.freedesktop.UDisks2");
-  QDBusConnection bus = QDBusConnection::systemBus();
-  if (!device.startsWith("/dev/") || !bus.isConnected()) return UDisksAnswer::kNotManaged;
+  if (!device.startsWith("/dev/")) return UDisksAnswer::kNotManaged;
+  // A connection of its own for each eject, found afresh: the system bus may
+  // have come up, or gone, since the last one.
+  const QString name = QStringLiteral("songhaul-eject");
+  struct Disconnect {
+    const QString& name;
+    ~Disconnect() { QDBusConnection::disconnectFromBus(name); }
+  } disconnectLater{name};
+  QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, name);
+  if (!bus.isConnected()) return UDisksAnswer::kNotManaged;
 
   QDBusMessage resolve = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/UDisks2/Manager"),
                                                         QStringLiteral("org.freedesktop.UDisks2.Manager"),
