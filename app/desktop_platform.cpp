@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QStorageInfo>
 
+#include "preview_player.h"
+
 DesktopPlatform::DesktopPlatform(QStringList extraVolumes) {
   for (const QString& folder : extraVolumes)
     extraVolumes_.append(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
@@ -135,7 +137,4 @@ void DesktopPlatform::MessageBox(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QString(), text);
 }
 
-std::unique_ptr<MediaPlayer> DesktopPlatform::NewMediaPlayer() {
-  // The preview player comes with the song details drawer.
-  return nullptr;
-}
+std::unique_ptr<MediaPlayer> DesktopPlatform::NewMediaPlayer() { return std::make_unique<PreviewPlayer>(); }

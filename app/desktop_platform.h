@@ -1,5 +1,5 @@
 // The platform of a Linux desktop: volumes from QStorageInfo plus the folders
-// given with --volume, and Qt's standard dialogs.
+// given with --volume, Qt's standard dialogs and Qt Multimedia's player.
 #pragma once
 
 #include <QStringList>

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -127,12 +128,14 @@ Window1::Window1(App& app) : app_(app) {
   connect(PushButton3, &QPushButton::clicked, this, &Window1::PushButton3_Action);
   connect(PushButton4, &QPushButton::clicked, this, &Window1::PushButton4_Action);
   connect(PushButton6, &QPushButton::clicked, this, &Window1::PushButton6_Action);
+  connect(bMp3info, &QPushButton::clicked, this, &Window1::bMp3info_Action);
   connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &Window1::ListBox1_Change);
 
   // The open steps.
   iPods = QStringList{QString()};
   draweropen = false;
+  mp3draweropen = false;
   ApplyColumnLayout();
 
   resize(kContentWidth, kContentHeight + menuBar()->sizeHint().height());
@@ -297,9 +300,6 @@ void Window1::PushButton5_Action() {
   }
 }
 
-// The song details drawer follows the selection.
-void Window1::ListBox1_Change() {}
-
 QList<int> Window1::SelectedRows() const {
   QList<int> rows;
   for (const QModelIndex& index : ListBox1->selectionModel()->selectedRows()) rows.append(index.row());
@@ -423,4 +423,50 @@ void Window1::PushButton6_Action() {
   if (!app_.platform().Unmount(QDir(ipod).filePath("iPod_Control/Music"))) return;
   songs_.RemoveAllRows();
   app_.lockbuttons();
+}
+
+std::optional<QString> Window1::SelectedSong() const {
+  int first = -1;
+  for (const QModelIndex& index : ListBox1->selectionModel()->selectedRows())
+    first = first < 0 ? index.row() : std::min(first, index.row());
+  if (first < 0) return std::nullopt;
+  return songs_.Cell(first, SongList::kPath);
+}
+
+void Window1::KeepContentWidth(const std::function<void()>& change) {
+  const int before = centralWidget()->width();
+  change();
+  layout()->activate();
+  const int taken = before - centralWidget()->width();
+  // A maximized or full-screen window cannot grow; its controls give way.
+  if (taken != 0 && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    resize(width() + taken, height());
+}
+
+w_mp3tag* Window1::Mp3tag() {
+  if (!mp3tag_) {
+    mp3tag_ = new w_mp3tag(app_.platform().NewMediaPlayer(), [this] { return SelectedSong(); }, this);
+    addDockWidget(Qt::RightDockWidgetArea, mp3tag_);
+    mp3tag_->hide();
+  }
+  return mp3tag_;
+}
+
+// The song details drawer follows the selection, even while it is closed.
+void Window1::ListBox1_Change() {
+  std::optional<QString> path = SelectedSong();
+  if (songs_.rowCount() == 0 || !path) return;
+  Mp3tag()->ShowSong(*path);
+}
+
+// File infos: opens the details drawer on the window's right edge, or closes
+// it. Closing destroys it, and the song it plays stops with it.
+void Window1::bMp3info_Action() {
+  if (mp3draweropen) {
+    KeepContentWidth([this] { delete mp3tag_.data(); });
+    mp3draweropen = false;
+  } else {
+    KeepContentWidth([this] { Mp3tag()->show(); });
+    mp3draweropen = true;
+  }
 }

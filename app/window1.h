@@ -9,9 +9,12 @@
 #include <QPointer>
 #include <QRect>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 #include "ipod_thread.h"
 #include "song_list.h"
+#include "w_mp3tag.h"
 
 class App;
 class SongCopier;
@@ -70,6 +73,14 @@ public:
   // Stops a running scan and waits for its thread to end.
   void StopScan();
 
+  // The song details drawer, created hidden on first reference.
+  w_mp3tag* Mp3tag();
+  // The details drawer if it exists, else nullptr.
+  w_mp3tag* ExistingMp3tag() const { return mp3tag_; }
+  // Column 1 of the list's first selected row, or nothing when no row is
+  // selected.
+  std::optional<QString> SelectedSong() const;
+
   // Handlers.
   void PushButton1_Action();  // Find iPod
   void PushButton2_Action();  // Find Songs
@@ -78,6 +89,7 @@ public:
   void PushButton4_Action();  // iPod Info
   void PushButton6_Action();  // Eject iPod
   void ListBox1_Change();
+  void bMp3info_Action();  // File infos
 
 signals:
   // A scan's thread is about to start: a test can connect to it here.
@@ -102,10 +114,15 @@ private:
   void ScanDone();
   QList<int> SelectedRows() const;
   bool RunCopy(SongCopier& copier);
+  // Runs change, which opens or closes a drawer, and widens or narrows the
+  // window by as much as the drawer takes, so the main controls keep their
+  // size.
+  void KeepContentWidth(const std::function<void()>& change);
 
   App& app_;
   SongList songs_;
   QList<Anchored> anchored_;
   QList<int> columnPercents_;
   QPointer<iPodThread> scan_;
+  QPointer<w_mp3tag> mp3tag_;
 };

@@ -3,9 +3,13 @@
 # (test) needs; does nothing when they are all there already.
 #   scripts/install-deps.sh run|test
 set -euo pipefail
-build=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev)
-# The eject test runs its own message bus (dbus-daemon).
-tests=(libgtest-dev clang ffmpeg python3-mutagen dbus-daemon)
+# The preview player plays through Qt Multimedia's GStreamer back end, which
+# needs the GStreamer plugins for MP3 and AAC.
+build=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-multimedia-dev
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav)
+# pulseaudio: a null sink for the tests that play sound; dbus-daemon: the
+# eject test runs its own message bus.
+tests=(libgtest-dev clang ffmpeg python3-mutagen pulseaudio dbus-daemon)
 case "${1:-}" in
   run) packages=("${build[@]}") ;;
   test) packages=("${build[@]}" "${tests[@]}") ;;
