@@ -40,7 +40,8 @@ QPushButton* NewButton(const char* name, const char* caption, const QRect& place
   return button;
 }
 
-QSlider* NewSlider(const char* name, int minimum, int maximum, int value, const QRect& place, QWidget* parent) {
+QSlider* NewSlider(const char* name, int minimum, int maximum, int value, const QRect& place,
+                   QWidget* parent) {
   auto* slider = new QSlider(Qt::Horizontal, parent);
   slider->setObjectName(name);
   slider->setRange(minimum, maximum);

@@ -80,7 +80,8 @@ TEST_F(DrawerTest, ControlsHaveTheirTextsPlacesAndStartingValues) {
 }
 
 TEST_F(DrawerTest, ShowsTheTagsOfTheSelectedSong) {
-  StartWithSongs({"id3v2_3.mp3", "id3v1_1.mp3", "aac_mutagen.m4a", "untagged.mp3", "id3v1.mp3", "missing.mp3"});
+  StartWithSongs(
+      {"id3v2_3.mp3", "id3v1_1.mp3", "aac_mutagen.m4a", "untagged.mp3", "id3v1.mp3", "missing.mp3"});
   struct Expected {
     int row;
     QStringList texts;
@@ -112,7 +113,8 @@ TEST_F(DrawerTest, PitchSetsTheRateAndItsText) {
     int pitch;
     const char* text;
     double rate;
-  } table[] = {{-100, "-10%", 0.9}, {55, "5.5%", 1.055}, {100, "10%", 1.1}, {-5, "-0.5%", 0.995}, {0, "0%", 1.0}};
+  } table[] = {
+      {-100, "-10%", 0.9}, {55, "5.5%", 1.055}, {100, "10%", 1.1}, {-5, "-0.5%", 0.995}, {0, "0%", 1.0}};
   for (const auto& e : table) {
     d->slPitch->setValue(e.pitch);
     EXPECT_EQ(d->stPitch->text(), e.text) << e.pitch;
