@@ -72,7 +72,15 @@ bool App::AppleCheckforupdates_Action() {
   return false;
 }
 
-bool App::prefs_Action() { return false; }
+// Preferences: the one preferences window, made hidden on first use and
+// shown here.
+bool App::prefs_Action() {
+  if (!wpref_) wpref_ = new wpref(lbsDetail, [this] { MainWindow()->ApplyColumnLayout(); }, MainWindow());
+  wpref_->show();
+  wpref_->raise();
+  wpref_->activateWindow();
+  return false;
+}
 
 QMenuBar* App::Menu() {
   if (!menu_) menu_ = BuildMenu();

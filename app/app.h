@@ -9,6 +9,8 @@
 #include <atomic>
 #include <memory>
 
+#include "wpref.h"
+
 class Platform;
 class QMenuBar;
 class Window1;
@@ -48,6 +50,8 @@ public:
   QMenuBar* Menu();
   // The main window, created on first reference.
   Window1* MainWindow();
+  // The preferences window while it exists (shown or hidden), else nullptr.
+  wpref* ExistingPrefsWindow() const { return wpref_; }
 
   Platform& platform() { return platform_; }
 
@@ -60,5 +64,6 @@ private:
   Platform& platform_;
   QPointer<QMenuBar> menu_;
   std::unique_ptr<Window1> window_;
+  QPointer<wpref> wpref_;
   bool closed_ = false;
 };
