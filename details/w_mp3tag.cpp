@@ -65,8 +65,10 @@ w_mp3tag::w_mp3tag(std::unique_ptr<MediaPlayer> player, SelectedSong selectedSon
   auto* content = new QWidget(this);
   content->setObjectName("content");
   content->setFixedSize(kDrawerWidth, kDrawerHeight);
+  // The places were laid out for a 12-pixel font; at 12 points the bold
+  // labels run into their values.
   QFont font = content->font();
-  font.setPointSize(12);
+  font.setPixelSize(12);
   content->setFont(font);
   setWidget(content);
 

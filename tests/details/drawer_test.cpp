@@ -65,7 +65,7 @@ TEST_F(DrawerTest, ControlsHaveTheirTextsPlacesAndStartingValues) {
     if (auto* button = qobject_cast<QPushButton*>(e.control)) EXPECT_EQ(button->text(), e.text);
     if (auto* group = qobject_cast<QGroupBox*>(e.control)) EXPECT_EQ(group->title(), e.text);
     EXPECT_EQ(e.control->geometry(), e.geometry);
-    EXPECT_EQ(e.control->font().pointSize(), 12);
+    EXPECT_EQ(e.control->font().pixelSize(), 12);
   }
   EXPECT_TRUE(d->StaticText3->font().bold());
   EXPECT_FALSE(d->StaticText5->font().bold());
