@@ -61,9 +61,15 @@ TEST_F(DrawerTest, ControlsHaveTheirTextsPlacesAndStartingValues) {
   };
   for (const Expected& e : table) {
     SCOPED_TRACE(e.control->objectName().toStdString());
-    if (auto* label = qobject_cast<QLabel*>(e.control)) EXPECT_EQ(label->text(), e.text);
-    if (auto* button = qobject_cast<QPushButton*>(e.control)) EXPECT_EQ(button->text(), e.text);
-    if (auto* group = qobject_cast<QGroupBox*>(e.control)) EXPECT_EQ(group->title(), e.text);
+    if (auto* label = qobject_cast<QLabel*>(e.control)) {
+      EXPECT_EQ(label->text(), e.text);
+    }
+    if (auto* button = qobject_cast<QPushButton*>(e.control)) {
+      EXPECT_EQ(button->text(), e.text);
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(e.control)) {
+      EXPECT_EQ(group->title(), e.text);
+    }
     EXPECT_EQ(e.control->geometry(), e.geometry);
     EXPECT_EQ(e.control->font().pixelSize(), 12);
   }
