@@ -28,8 +28,8 @@ public:
   std::atomic<int> resolved{0};
 
 public slots:
-  QList<QDBusObjectPath> ResolveDevice(const QVariantMap& spec, const QVariantMap&) {
-    if (spec.value("path").toString() != device) return {};
+  QList<QDBusObjectPath> ResolveDevice(const QVariantMap& devspec, const QVariantMap&) {
+    if (devspec.value("path").toString() != device) return {};
     ++resolved;
     return {QDBusObjectPath(kBlockPath)};
   }
