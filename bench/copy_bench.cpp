@@ -25,33 +25,12 @@
 #include <vector>
 
 #include "app.h"
+#include "fake_ipod.h"
 #include "platform.h"
 #include "song_copier.h"
 #include "window1.h"
 
 namespace {
-
-// One volume, and the folder chooser answers with the folder of the round.
-class BenchPlatform : public Platform {
-public:
-  explicit BenchPlatform(QString root) : root_(std::move(root)) {}
-  QString folder;
-  QString message;
-  QList<Volume> MountedVolumes() override { return {{"BENCH", root_}}; }
-  bool Unmount(const QString&) override { return false; }
-  QString ChooseFolder(QWidget*) override { return folder; }
-  QString SaveFileName(QWidget*, const QString&) override { return {}; }
-  void MessageBox(QWidget*, const QString& text) override { message = text; }
-  std::unique_ptr<MediaPlayer> NewMediaPlayer() override { return nullptr; }
-
-private:
-  QString root_;
-};
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 int CountFiles(const QString& folder) { return QDir(folder).entryList(QDir::Files).size(); }
 
@@ -67,40 +46,15 @@ int main(int argc, char** argv) {
   QTemporaryDir ipod;
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-  const char* samples[] = {"id3v2_3.mp3", "aac_mutagen.m4a", "id3v2_4.mp3", "aac_ffmpeg.m4a", "untagged.mp3"};
-  std::vector<QByteArray> contents;
-  for (const char* sample : samples) {
-    QFile file(QStringLiteral(SONGHAUL_TEST_DATA "/") + sample);
-    if (!file.open(QIODevice::ReadOnly)) {
-      std::fprintf(stderr, "copy_bench: cannot read the sample %s\n", sample);
-      return 1;
-    }
-    contents.push_back(file.readAll());
-  }
-  const QString music = ipod.filePath("iPod_Control/Music");
-  QStringList paths;
+  // Songs of 300 to 500 kB: a sample, then its bytes again up to that size.
+  auto sizeOf = [](int i) -> qsizetype { return 300 * 1024 + (i * 7919) % (200 * 1024); };
+  const std::optional<QStringList> made = MakeFakeIpod(
+      ipod.path(), songs, {"id3v2_3.mp3", "aac_mutagen.m4a", "id3v2_4.mp3", "aac_ffmpeg.m4a", "untagged.mp3"},
+      sizeOf, "copy_bench");
+  if (!made) return 1;
+  const QStringList& paths = *made;
   qint64 totalBytes = 0;
-  for (int i = 0; i < songs; ++i) {
-    QString folder = QString("%1/F%2").arg(music).arg(i % 50, 2, 10, QChar('0'));
-    QDir().mkpath(folder);
-    const size_t kind = static_cast<size_t>(i) % contents.size();
-    // Songs of 300 to 500 kB: a sample, then its bytes again up to that size.
-    const qsizetype size = 300 * 1024 + (i * 7919) % (200 * 1024);
-    QByteArray bytes = contents[kind];
-    while (bytes.size() < size) bytes += contents[kind];
-    bytes.truncate(size);
-    QString path = QString("%1/S%2%3")
-                       .arg(folder)
-                       .arg(i, 5, 10, QChar('0'))
-                       .arg(QString(samples[kind]).endsWith(".m4a") ? ".m4a" : ".mp3");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-      std::fprintf(stderr, "copy_bench: cannot write %s\n", qPrintable(path));
-      return 1;
-    }
-    paths.append(path);
-    totalBytes += size;
-  }
+  for (int i = 0; i < songs; ++i) totalBytes += sizeOf(i);
   std::printf("%d songs, %.1f MB, into %s, %d rounds after a warm-up, medians\n", songs, totalBytes / 1e6,
               qPrintable(outParent), rounds);
 

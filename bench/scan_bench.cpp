@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app.h"
+#include "fake_ipod.h"
 #include "platform.h"
 #include "window1.h"
 
@@ -31,26 +32,6 @@
 #endif
 
 namespace {
-
-// Just the one volume; the bench needs no dialogs.
-class BenchPlatform : public Platform {
-public:
-  explicit BenchPlatform(QString root) : root_(std::move(root)) {}
-  QList<Volume> MountedVolumes() override { return {{"BENCH", root_}}; }
-  bool Unmount(const QString&) override { return false; }
-  QString ChooseFolder(QWidget*) override { return {}; }
-  QString SaveFileName(QWidget*, const QString&) override { return {}; }
-  void MessageBox(QWidget*, const QString&) override {}
-  std::unique_ptr<MediaPlayer> NewMediaPlayer() override { return nullptr; }
-
-private:
-  QString root_;
-};
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 struct ScanFigures {
   double seconds;
@@ -93,34 +74,14 @@ int main(int argc, char** argv) {
   QTemporaryDir ipod;
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-  const char* samples[] = {"id3v2_3.mp3",    "aac_mutagen.m4a", "id3v2_4.mp3",
-                           "aac_ffmpeg.m4a", "id3v1_1.mp3",     "untagged.mp3"};
-  std::vector<QByteArray> contents;
-  for (const char* sample : samples) {
-    QFile file(QStringLiteral(SONGHAUL_TEST_DATA "/") + sample);
-    if (!file.open(QIODevice::ReadOnly)) {
-      std::fprintf(stderr, "scan_bench: cannot read the sample %s\n", sample);
-      return 1;
-    }
-    contents.push_back(file.readAll());
-  }
+  const std::optional<QStringList> made = MakeFakeIpod(
+      ipod.path(), songs,
+      {"id3v2_3.mp3", "aac_mutagen.m4a", "id3v2_4.mp3", "aac_ffmpeg.m4a", "id3v1_1.mp3", "untagged.mp3"},
+      [](int) { return qsizetype{0}; }, "scan_bench");
+  if (!made) return 1;
   const QString music = ipod.filePath("iPod_Control/Music");
   std::vector<std::string> paths;
-  for (int i = 0; i < songs; ++i) {
-    QString folder = QString("%1/F%2").arg(music).arg(i % 50, 2, 10, QChar('0'));
-    QDir().mkpath(folder);
-    size_t kind = static_cast<size_t>(i) % contents.size();
-    QString path = QString("%1/S%2%3")
-                       .arg(folder)
-                       .arg(i, 5, 10, QChar('0'))
-                       .arg(QString(samples[kind]).endsWith(".m4a") ? ".m4a" : ".mp3");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents[kind]) != contents[kind].size()) {
-      std::fprintf(stderr, "scan_bench: cannot write %s\n", qPrintable(path));
-      return 1;
-    }
-    paths.push_back(path.toStdString());
-  }
+  for (const QString& path : *made) paths.push_back(path.toStdString());
   std::printf("%d songs in %d folders, %d rounds, medians\n", songs, std::min(songs, 50), rounds);
 
   // find: list the same folders, from a warm cache.
